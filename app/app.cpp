@@ -1,0 +1,27 @@
+#include "app/app.h"
+
+#include "library/frmMain.h"
+
+namespace app {
+
+App::App(platform::Platform& p) : platform(p), settings(p.registry) {}
+
+App::~App() = default;
+
+std::string App::Expand(const std::string& text) const {
+  return ExpandMacros(macros, platform.files, text);
+}
+
+std::string App::Contract(const std::string& text) const { return ContractMacros(macros, text); }
+
+int App::MessageBox(const std::string& text, unsigned flags, const std::string& caption,
+                    ui::Form* owner) {
+  return platform.ui.MessageBox(owner, text, caption, flags);
+}
+
+library::FrmMain& App::MainWindow() {
+  if (!mainWindow_) mainWindow_ = std::make_unique<library::FrmMain>(*this);
+  return *mainWindow_;
+}
+
+}  // namespace app

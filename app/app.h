@@ -1,0 +1,43 @@
+#pragma once
+// The one object that owns the program's process-wide state. A test makes a
+// simulated machine and a fresh App; the Windows program makes one of each.
+#include <memory>
+#include <string>
+
+#include "app/macros.h"
+#include "app/settings.h"
+#include "platform/platform.h"
+
+namespace library {
+class FrmMain;
+}
+
+namespace app {
+
+constexpr const char* kAppTitle = "Orvanta";
+
+class App {
+ public:
+  explicit App(platform::Platform& platform);
+  ~App();
+
+  platform::Platform& platform;
+  Settings settings;
+  MacroTable macros;
+  std::string scriptFolder;  // the library folder shown, no trailing backslash
+
+  std::string Expand(const std::string& text) const;
+  std::string Contract(const std::string& text) const;
+
+  // A modal message box; without a caption of its own it shows the
+  // application title.
+  int MessageBox(const std::string& text, unsigned flags = 0,
+                 const std::string& caption = kAppTitle, ui::Form* owner = nullptr);
+
+  library::FrmMain& MainWindow();
+
+ private:
+  std::unique_ptr<library::FrmMain> mainWindow_;
+};
+
+}  // namespace app

@@ -1,0 +1,101 @@
+#pragma once
+// A simulated desktop: a tree of windows with classes, captions, screen
+// rectangles, visibility and z-order; hit testing; and injected mouse input,
+// which is logged and delivered as clicks to the window under the cursor.
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+
+namespace sim {
+
+struct ScreenRect {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool Contains(platform::Point p) const {
+    return p.x >= left && p.y >= top && p.x < left + width && p.y < top + height;
+  }
+};
+
+class SimDesktop : public platform::Desktop {
+ public:
+  static constexpr platform::WindowHandle kDesktop = 0x10010;
+
+  int screenWidth = 1024, screenHeight = 768;
+
+  // Adds a window; parent 0 makes a top-level window in front of the others
+  // of its band. `rect` is in screen pixels (children too).
+  platform::WindowHandle AddWindow(platform::WindowHandle parent, const std::string& className,
+                                   const std::string& caption, ScreenRect rect,
+                                   bool visible = true);
+  void RemoveWindow(platform::WindowHandle window);  // with its children
+  void SetCaption(platform::WindowHandle window, const std::string& caption);
+  void MoveWindow(platform::WindowHandle window, ScreenRect rect);  // children move along
+  void SetVisible(platform::WindowHandle window, bool visible);
+  void SetOnClick(platform::WindowHandle window, std::function<void()> onClick);
+  bool IsTopmost(platform::WindowHandle window) const;
+  ScreenRect RectOf(platform::WindowHandle window) const;
+  std::vector<platform::WindowHandle> Children(platform::WindowHandle parent) const;
+
+  struct InjectedEvent {
+    uint32_t flags;
+    int x, y;                // as passed (absolute units with kAbsolute)
+    platform::Point pixel;   // the screen point it landed on
+  };
+  std::vector<InjectedEvent> injected;
+  std::vector<platform::Point> cursorMoves;  // every SetCursorPos
+  std::vector<platform::WindowHandle> foregroundCalls;
+  std::vector<std::pair<platform::WindowHandle, uint32_t>> notTopmostCalls;
+  int pumps = 0;
+
+  platform::WindowHandle DesktopWindow() const override { return kDesktop; }
+  platform::WindowHandle FindWindow(platform::WindowHandle parent, platform::WindowHandle after,
+                                    const std::string& className,
+                                    const std::optional<std::string>& caption) const override;
+  platform::WindowHandle Parent(platform::WindowHandle window) const override;
+  bool IsWindow(platform::WindowHandle window) const override;
+  std::string ClassName(platform::WindowHandle window) const override;
+  std::string WindowText(platform::WindowHandle window) const override;
+  platform::Point ClientToScreen(platform::WindowHandle window,
+                                 platform::Point client) const override;
+  platform::Point ScreenToClient(platform::WindowHandle window,
+                                 platform::Point screen) const override;
+  platform::WindowHandle WindowFromPoint(platform::Point screen) const override;
+  void SetCursorPos(platform::Point screen) override;
+  platform::Point CursorPos() const override { return cursor_; }
+  void InjectMouse(uint32_t flags, int x, int y) override;
+  void SetWindowPos(platform::WindowHandle window, platform::ZOrder order,
+                    uint32_t flags) override;
+  void SetForeground(platform::WindowHandle window) override;
+  void SendSetText(platform::WindowHandle window, const std::string& text) override;
+  std::string SendGetText(platform::WindowHandle window, int maxChars) const override;
+  void PumpMessages() override { ++pumps; }
+
+ private:
+  struct Window {
+    platform::WindowHandle parent = 0;
+    std::string className, caption;
+    ScreenRect rect;
+    bool visible = true;
+    bool topmost = false;
+    std::function<void()> onClick;
+  };
+  const Window* Get(platform::WindowHandle h) const;
+  Window* Get(platform::WindowHandle h);
+  // Top-level windows front to back: the topmost band first.
+  std::vector<platform::WindowHandle> ZOrdered() const;
+  platform::WindowHandle DeepestChildAt(platform::WindowHandle parent, platform::Point p) const;
+  platform::Point ToPixel(uint32_t flags, int x, int y) const;
+  void BringToFront(platform::WindowHandle topLevel);
+
+  platform::WindowHandle next_ = 0x20000;
+  std::map<platform::WindowHandle, Window> windows_;
+  std::vector<platform::WindowHandle> order_;  // every window in creation order
+  std::vector<platform::WindowHandle> zorder_;  // top-level windows, front first
+  platform::Point cursor_;
+  platform::WindowHandle pressed_ = 0;
+};
+
+}  // namespace sim

@@ -1,0 +1,41 @@
+#pragma once
+#include <string>
+
+#include "platform/system.h"
+#include "platform/text.h"
+
+namespace sim {
+
+class SimSystem : public platform::System {
+ public:
+  std::string userName = "Иван";
+  std::string windowsFolder = "C:\\WINDOWS";
+  std::string tempPath = "C:\\WINDOWS\\TEMP\\";
+  std::string programFolder = "C:\\Program Files\\Orvanta";
+  std::string programFilesFolder = "C:\\Program Files";
+  std::string commandLine;
+  int screenWidth = 1024, screenHeight = 768;
+  platform::LocalTime now{2026, 12, 8, 14, 3, 27};
+  bool otherInstanceRunning = false;
+  int instanceClaims = 0;
+
+  void AdvanceSeconds(int seconds);
+
+  std::string UserName() const override { return userName; }
+  std::string WindowsFolder() const override { return windowsFolder; }
+  std::string TempPath() const override { return tempPath; }
+  std::string ProgramFolder() const override { return programFolder; }
+  std::string ProgramFilesFolder() const override { return programFilesFolder; }
+  std::string CommandLine() const override { return commandLine; }
+  int ScreenWidth() const override { return screenWidth; }
+  int ScreenHeight() const override { return screenHeight; }
+  platform::LocalTime Now() const override { return now; }
+  bool ClaimSingleInstance(const std::string&) override {
+    ++instanceClaims;
+    return !otherInstanceRunning;
+  }
+  std::string ToAnsi(const std::string& utf8) const override { return text::Utf8ToCp1251(utf8); }
+  std::string FromAnsi(const std::string& ansi) const override { return text::Cp1251ToUtf8(ansi); }
+};
+
+}  // namespace sim

@@ -1,0 +1,118 @@
+#include "platform/sim/sim_ui.h"
+
+#include <algorithm>
+
+#include "platform/sim/sim_desktop.h"
+
+namespace sim {
+
+int SimUi::MessageBox(ui::Form* owner, const std::string& text, const std::string& caption,
+                      unsigned flags) {
+  int answer;
+  if (!messageAnswers.empty()) {
+    answer = messageAnswers.front();
+    messageAnswers.pop_front();
+  } else {
+    ++unansweredMessages;
+    const unsigned buttons = flags & 0xF;
+    answer = buttons == ui::mb::kYesNo || buttons == ui::mb::kYesNoCancel ? ui::mb::kIdYes
+                                                                          : ui::mb::kIdOk;
+  }
+  messages.push_back({text, caption, flags, answer, owner ? owner->name() : std::string()});
+  return answer;
+}
+
+void SimUi::CreateWindowFor(ui::Form& form) {
+  windows_[&form] = desktop_.AddWindow(0, "ThunderRT6FormDC", form.caption(), {0, 0, 0, 0},
+                                       /*visible=*/false);
+  forms_.push_back(&form);
+  form.SetState(ui::FormState::Hidden);
+  FormChanged(form);
+  for (ui::Timer* t : form.timers()) TimerChanged(form, *t);
+}
+
+void SimUi::DestroyWindowOf(ui::Form& form) {
+  auto it = windows_.find(&form);
+  if (it != windows_.end()) {
+    desktop_.RemoveWindow(it->second);
+    windows_.erase(it);
+  }
+  for (ui::Timer* t : form.timers()) due_.erase(t);
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), &form), forms_.end());
+  form.SetState(ui::FormState::Closed);
+}
+
+void SimUi::ShowWindowOf(ui::Form& form, bool visible) {
+  form.SetState(visible ? ui::FormState::Shown : ui::FormState::Hidden);
+  auto it = windows_.find(&form);
+  if (it != windows_.end()) desktop_.SetVisible(it->second, visible);
+}
+
+void SimUi::RunModal(ui::Form& form, ui::Form*) {
+  ShowWindowOf(form, true);
+  modalShown.push_back(form.name());
+  auto handler = modalHandlers.find(form.name());
+  if (handler != modalHandlers.end() && handler->second) handler->second(form);
+  if (form.IsOpen()) DestroyWindowOf(form);
+}
+
+void SimUi::FormChanged(ui::Form& form) {
+  auto it = windows_.find(&form);
+  if (it == windows_.end()) return;
+  const ui::Rect& b = form.bounds();
+  desktop_.SetCaption(it->second, form.caption());
+  desktop_.MoveWindow(it->second, {std::max(b.x, 0), std::max(b.y, 0), b.width, b.height});
+}
+
+void SimUi::TimerChanged(ui::Form& form, ui::Timer& timer) {
+  if (timer.enabled() && form.IsOpen()) {
+    due_[&timer] = nowMs + std::max(timer.interval(), 1);
+  } else {
+    due_.erase(&timer);
+  }
+}
+
+void SimUi::AdvanceTime(long long ms) {
+  const long long target = nowMs + ms;
+  for (;;) {
+    auto next = std::min_element(due_.begin(), due_.end(),
+                                 [](const auto& a, const auto& b) { return a.second < b.second; });
+    if (next == due_.end() || next->second > target) break;
+    ui::Timer* timer = next->first;
+    nowMs = next->second;
+    next->second = nowMs + std::max(timer->interval(), 1);
+    timer->Tick();  // may disable or re-enable timers, or close forms
+  }
+  nowMs = target;
+}
+
+ui::Form* SimUi::OpenForm(const std::string& name) const {
+  for (ui::Form* f : forms_) {
+    if (f->name() == name) return f;
+  }
+  return nullptr;
+}
+
+void SimUi::ShowPopupMenu(ui::Form&, ui::MenuItem& popup) { popupsShown.push_back(popup.name); }
+
+ui::WindowHandle SimUi::HandleOf(const ui::Form& form) const {
+  auto it = windows_.find(&form);
+  return it == windows_.end() ? 0 : it->second;
+}
+
+std::optional<std::string> SimUi::FileDialog(ui::Form*, const ui::FileDialogRequest& request) {
+  fileDialogs.push_back(request);
+  if (fileDialogAnswers.empty()) return std::nullopt;
+  auto answer = fileDialogAnswers.front();
+  fileDialogAnswers.pop_front();
+  return answer;
+}
+
+std::optional<std::string> SimUi::BrowseForFolder(ui::Form*, const std::string&) {
+  if (folderAnswers.empty()) return std::nullopt;
+  auto answer = folderAnswers.front();
+  folderAnswers.pop_front();
+  return answer;
+}
+
+}  // namespace sim

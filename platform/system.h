@@ -1,0 +1,34 @@
+#pragma once
+// Facts about the machine and the running process.
+#include <string>
+
+namespace platform {
+
+struct LocalTime {
+  int year = 2000, month = 1, day = 1;
+  int hour = 0, minute = 0, second = 0;
+  int SecondsOfDay() const { return hour * 3600 + minute * 60 + second; }
+};
+
+class System {
+ public:
+  virtual ~System() = default;
+  virtual std::string UserName() const = 0;         // empty when unknown
+  virtual std::string WindowsFolder() const = 0;    // without trailing backslash
+  virtual std::string TempPath() const = 0;         // with its trailing backslash
+  virtual std::string ProgramFolder() const = 0;    // folder of the executable
+  virtual std::string ProgramFilesFolder() const = 0;  // platform fallback for the registry
+  virtual std::string CommandLine() const = 0;      // everything after the program name
+  virtual int ScreenWidth() const = 0;              // physical pixels
+  virtual int ScreenHeight() const = 0;
+  virtual LocalTime Now() const = 0;
+  // Creates the named single-instance semaphore and keeps it for the life of
+  // the process; true when no other process holds one of that name.
+  virtual bool ClaimSingleInstance(const std::string& name) = 0;
+
+  // The system ANSI code page, used for every byte that goes into a file.
+  virtual std::string ToAnsi(const std::string& utf8) const = 0;
+  virtual std::string FromAnsi(const std::string& ansi) const = 0;
+};
+
+}  // namespace platform
