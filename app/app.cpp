@@ -4,7 +4,10 @@
 
 namespace app {
 
-App::App(platform::Platform& p) : platform(p), settings(p.registry) {}
+App::App(platform::Platform& p)
+    : platform(p),
+      settings(p.registry),
+      script(p.system, [this](const std::string& text) { return Expand(text); }) {}
 
 App::~App() = default;
 

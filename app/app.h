@@ -7,6 +7,7 @@
 #include "app/macros.h"
 #include "app/settings.h"
 #include "platform/platform.h"
+#include "script/ovs_script.h"
 
 namespace library {
 class FrmMain;
@@ -15,6 +16,14 @@ class FrmMain;
 namespace app {
 
 constexpr const char* kAppTitle = "Orvanta";
+
+// The package being recorded or edited, filled by the package dialog.
+struct PendingPackage {
+  std::string programPath;
+  std::string packageName;
+  std::string description;
+  std::string parameters;
+};
 
 class App {
  public:
@@ -25,6 +34,8 @@ class App {
   Settings settings;
   MacroTable macros;
   std::string scriptFolder;  // the library folder shown, no trailing backslash
+  PendingPackage pendingPackage;
+  script::ScriptBuffer script;
 
   std::string Expand(const std::string& text) const;
   std::string Contract(const std::string& text) const;
