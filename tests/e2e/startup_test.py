@@ -58,10 +58,11 @@ class StartupTest(WineTestCase):
         script = self.make_script()
         for arguments in (f'/ADD "{script}"', f"/ADD C:\\{SCRIPT_FOLDER}\\missing.OVS"):
             with self.subTest(arguments=arguments):
+                self.session.kill_all()
+                self.session.reset_state()
                 orvanta = self.session.start_orvanta(arguments)
                 self.wait_main_window(orvanta)
                 self.assertIsNone(self.settings_value("Path", "FolderOVS"))
-                self.session.kill_all()
 
     def test_cdrom_settings_file_sets_speed_and_library(self):
         self.make_disc("[General]\nSpeedInstall=1\nOVSFolder=%cdrom%\\Folder OVS\n")
