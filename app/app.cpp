@@ -7,7 +7,8 @@ namespace app {
 App::App(platform::Platform& p)
     : platform(p),
       settings(p.registry),
-      script(p.system, [this](const std::string& text) { return Expand(text); }) {}
+      script(p.system, [this](const std::string& text) { return Expand(text); }),
+      statistics(p.system) {}
 
 App::~App() = default;
 

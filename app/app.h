@@ -6,6 +6,7 @@
 
 #include "app/macros.h"
 #include "app/settings.h"
+#include "dialogs/statistics.h"
 #include "platform/platform.h"
 #include "script/ovs_script.h"
 
@@ -36,6 +37,7 @@ class App {
   std::string scriptFolder;  // the library folder shown, no trailing backslash
   PendingPackage pendingPackage;
   script::ScriptBuffer script;
+  dialogs::Statistics statistics;  // one entry per script of the batch being played
 
   std::string Expand(const std::string& text) const;
   std::string Contract(const std::string& text) const;
