@@ -1,5 +1,6 @@
 #include "script/playback.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "app/app.h"
@@ -63,8 +64,10 @@ WindowHandle BarWindow(const app::App& app) {
 // One absolute mouse event at a screen pixel, then the message queue runs once.
 void Inject(app::App& app, uint32_t flags, Point pixel) {
   platform::Desktop& desktop = app.platform.desktop;
-  desktop.InjectMouse(flags | platform::mouse::kAbsolute, pixel.x * app.mouseScaleX,
-                      pixel.y * app.mouseScaleY);
+  const platform::System& system = app.platform.system;
+  desktop.InjectMouse(flags | platform::mouse::kAbsolute,
+                      AbsoluteCoordinate(pixel.x, system.ScreenWidth()),
+                      AbsoluteCoordinate(pixel.y, system.ScreenHeight()));
   desktop.PumpMessages();
 }
 
@@ -101,6 +104,13 @@ int MouseScaleFactor(int screenPixels) {
   if (twiceRemainder > screenPixels) return quotient + 1;
   if (twiceRemainder == screenPixels) return quotient + quotient % 2;
   return quotient;
+}
+
+int AbsoluteCoordinate(int pixel, int screenPixels) {
+  constexpr long long kUnits = 65536;  // the system maps unit u to pixel u * size / 65536
+  if (screenPixels <= 0) return 0;
+  const long long units = (pixel * kUnits + screenPixels - 1) / screenPixels;
+  return static_cast<int>(std::clamp<long long>(units, 0, kUnits - 1));
 }
 
 bool StartScript(app::App& app, const std::string& path) {

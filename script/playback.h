@@ -15,6 +15,10 @@ namespace script {
 // Absolute mouse coordinates (0..65535) per screen pixel: 65535 / pixels,
 // rounded to the nearest integer, halves to even. 0 for a size of 0.
 int MouseScaleFactor(int screenPixels);
+// The absolute mouse coordinate that lands exactly on `pixel`. Injection uses
+// it instead of pixel x factor: whole-number factors drift by up to 1%, enough
+// to miss a button at the far side of a large screen.
+int AbsoluteCoordinate(int pixel, int screenPixels);
 
 // Loads the script, checks its version and program, launches the program and
 // hands over to the control bar's NextDo. Every failure stops tmrDo, starts

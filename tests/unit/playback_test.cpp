@@ -47,7 +47,6 @@ class PlaybackTest : public ::testing::Test {
   void SetGesture(std::vector<MouseEvent> events) { app().script.block.mouseEvents = events; }
   app::App& app() { return sim.app; }
   sim::SimDesktop& desktop() { return sim.machine.desktop; }
-  Point Absolute(Point pixel) { return {pixel.x * app().mouseScaleX, pixel.y * app().mouseScaleY}; }
 
   SimApp sim;
   fake::FakeWizard wizard{sim.machine};
@@ -55,8 +54,6 @@ class PlaybackTest : public ::testing::Test {
 };
 
 TEST_F(PlaybackTest, ClickPressesAndReleasesAtTheSameScreenPoint) {
-  ASSERT_EQ(app().mouseScaleX, 64);  // 65535 / 1024
-  ASSERT_EQ(app().mouseScaleY, 85);  // 65535 / 768
   SetGesture({{kLeft, act::kPress, 10, 20}, {kLeft, act::kRelease, 0, 0}});
 
   ASSERT_TRUE(script::ReplayBlockEvents(app(), wizard.next));
@@ -66,11 +63,37 @@ TEST_F(PlaybackTest, ClickPressesAndReleasesAtTheSameScreenPoint) {
   ASSERT_EQ(desktop().injected.size(), 2u);
   EXPECT_EQ(desktop().injected[0].flags, mouse::kLeftDown | mouse::kAbsolute);
   EXPECT_EQ(desktop().injected[1].flags, mouse::kLeftUp | mouse::kAbsolute);
-  for (const auto& e : desktop().injected) EXPECT_EQ((Point{e.x, e.y}), Absolute(press));
+  for (const auto& e : desktop().injected) EXPECT_EQ(e.pixel, press);
   EXPECT_EQ(desktop().pumps, 2);
   EXPECT_EQ(app().pressPoint, press);
   EXPECT_EQ(app().lastTargetWindow, wizard.next);
   EXPECT_EQ(wizard.page(), 2);  // the click reached the button
+}
+
+TEST(AbsoluteCoordinates, LandOnTheExactPixelOnAnyScreen) {
+  // Whole-number factors (65535 / 1440 -> 46) would put y = 1400 about 15
+  // pixels lower, past a wizard button.
+  for (int size : {600, 768, 1024, 1080, 1440, 2160, 4320}) {
+    for (int pixel : {0, 1, size / 2, size - 40, size - 1}) {
+      const int absolute = script::AbsoluteCoordinate(pixel, size);
+      EXPECT_GE(absolute, 0);
+      EXPECT_LE(absolute, 65535);
+      EXPECT_EQ(int((long long)absolute * size / 65536), pixel) << size << " " << pixel;
+    }
+  }
+  EXPECT_EQ(script::AbsoluteCoordinate(5, 0), 0);
+}
+
+TEST_F(PlaybackTest, ClicksLandOnTheButtonOnALargeScreen) {
+  desktop().screenWidth = 2560;
+  desktop().screenHeight = 1440;
+  sim.machine.system.screenWidth = 2560;
+  sim.machine.system.screenHeight = 1440;
+  wizard.MoveTo(2100, 1050);  // the Next button then sits near the bottom edge
+  SetGesture({{kLeft, act::kPress, 10, 20}, {kLeft, act::kRelease, 0, 0}});
+  ASSERT_TRUE(script::ReplayBlockEvents(app(), wizard.next));
+  EXPECT_EQ(desktop().injected.at(0).pixel, desktop().ClientToScreen(wizard.next, {10, 20}));
+  EXPECT_EQ(wizard.page(), 2);
 }
 
 TEST_F(PlaybackTest, DragFollowsTheWindowToItsNewPlace) {
@@ -93,9 +116,7 @@ TEST_F(PlaybackTest, DragFollowsTheWindowToItsNewPlace) {
   ASSERT_EQ(desktop().injected.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(desktop().injected[i].flags, expected[i].first | mouse::kAbsolute) << i;
-    EXPECT_EQ((Point{desktop().injected[i].x, desktop().injected[i].y}),
-              Absolute(expected[i].second))
-        << i;
+    EXPECT_EQ(desktop().injected[i].pixel, expected[i].second) << i;
   }
   EXPECT_EQ(desktop().cursorMoves, (std::vector<Point>{press, expected[4].second}));
   EXPECT_EQ(desktop().pumps, 5);
