@@ -20,6 +20,7 @@ What each piece promises:
 
 import argparse
 import contextlib
+import ctypes
 import fcntl
 import os
 import re
@@ -99,6 +100,13 @@ class Window:
         return (left + right) // 2, (top + bottom) // 2
 
 
+def stop_when_parent_dies():
+    """In a child before exec: ask Linux to end it when its parent dies, so a
+    test killed at its time-out leaves no X server behind."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    libc.prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
 class Display:
     """A private Xvfb server; `name` is its DISPLAY value once started."""
 
@@ -115,7 +123,8 @@ class Display:
             self.process = subprocess.Popen(
                 ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size,
                  "-nolisten", "tcp", "-noreset"],
-                pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+                pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                preexec_fn=stop_when_parent_dies)
         finally:
             os.close(write_end)
             if log is not subprocess.DEVNULL:
