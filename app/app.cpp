@@ -1,13 +1,17 @@
 #include "app/app.h"
 
 #include "library/frmMain.h"
+#include "script/playback.h"
 
 namespace app {
 
 App::App(platform::Platform& p)
     : platform(p),
       settings(p.registry),
-      script(p.system, [this](const std::string& text) { return Expand(text); }) {}
+      script(p.system, [this](const std::string& text) { return Expand(text); }),
+      statistics(p.system),
+      mouseScaleX(script::MouseScaleFactor(p.system.ScreenWidth())),
+      mouseScaleY(script::MouseScaleFactor(p.system.ScreenHeight())) {}
 
 App::~App() = default;
 

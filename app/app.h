@@ -6,11 +6,15 @@
 
 #include "app/macros.h"
 #include "app/settings.h"
+#include "dialogs/statistics.h"
 #include "platform/platform.h"
 #include "script/ovs_script.h"
 
 namespace library {
 class FrmMain;
+}
+namespace script {
+class ControlBarLink;
 }
 
 namespace app {
@@ -36,6 +40,13 @@ class App {
   std::string scriptFolder;  // the library folder shown, no trailing backslash
   PendingPackage pendingPackage;
   script::ScriptBuffer script;
+  dialogs::Statistics statistics;  // one entry per script of the batch being played
+
+  // Replaying and recording gestures.
+  platform::Point pressPoint;                    // screen point of the last replayed press
+  platform::WindowHandle lastTargetWindow = 0;   // window of the last press
+  int mouseScaleX = 0, mouseScaleY = 0;          // absolute mouse units per screen pixel
+  script::ControlBarLink* controlBar = nullptr;  // the open control bar, null when closed
 
   std::string Expand(const std::string& text) const;
   std::string Contract(const std::string& text) const;

@@ -13,47 +13,9 @@
 
 #include "platform/files.h"
 #include "platform/system.h"
+#include "script/ovs_format.h"
 
 namespace script {
-
-// File layout constants.
-constexpr size_t kHeaderSize = 39;
-constexpr size_t kDescriptionOffset = 39;
-constexpr size_t kDescriptionSize = 200;
-constexpr size_t kFirstBlockOffset = 239;
-constexpr size_t kEmptyScriptSize = 240;  // header, description, padding byte
-constexpr size_t kTimeStampSize = 19;
-constexpr int16_t kVersionMajor = 1;
-constexpr int16_t kVersionMinor = 0;
-constexpr uint8_t kScrambleKeyA = 0x9E;
-constexpr uint8_t kScrambleKeyB = 0xD3;
-
-struct ScriptHeader {
-  int32_t screenWidth = 0;
-  int32_t screenHeight = 0;
-  int16_t versionMajor = 0;
-  int16_t versionMinor = 0;
-  int32_t blockCount = 0;
-  int32_t programPathLength = 0;
-  int32_t programPathOffset = 0;
-  int32_t parametersLength = 0;
-};
-
-namespace button {
-constexpr int16_t kLeft = 1, kRight = 2, kMiddle = 4;
-}
-namespace action {
-constexpr int16_t kPress = 1, kMove = 2, kRelease = 3;
-}
-
-// 12 bytes in the file: Button, Action (Integers), X, Y (Longs).
-struct MouseEvent {
-  int16_t button = button::kLeft;
-  int16_t action = action::kPress;
-  int32_t x = 0;  // press: client coordinate; move/release: offset from the press
-  int32_t y = 0;
-  bool operator==(const MouseEvent&) const = default;
-};
 
 struct WindowStep {
   std::string className;  // at most 255 characters
@@ -69,37 +31,36 @@ struct CurrentBlock {
   bool blockTextChanged = false;
 };
 
-// Why a buffer cannot be read as a script, and where.
-struct ScriptDamage {
-  size_t offset = 0;
-  std::string what;
-};
-
 class ScriptBuffer {
  public:
   // `system` gives the screen size, the local time and the ANSI code page;
   // `expandMacros` is applied to each block text as it is read.
-  ScriptBuffer(const platform::System& system, std::function<std::string(const std::string&)> expandMacros);
+  ScriptBuffer(const platform::System& system,
+               std::function<std::string(const std::string&)> expandMacros);
 
-  // Recording.
+  // Recording. Appending keeps the one padding byte at the end and grows the
+  // buffer geometrically, so a long recording costs linear time.
   void NewScript(const std::string& description);
   void SetDescription(const std::string& text);
   void BeginBlock();
   void AppendBlock();
+  // False, changing nothing, while the buffer holds no block (240 bytes).
   bool AppendProgramPath(const std::string& path);
   void AppendParameters(const std::string& text);
   void AppendTimeStamp();
   std::function<void()> onBlockAppended;  // the control bar's FirstDo
 
-  // Editing the trailer in place.
-  void ReplaceProgramPath(const std::string& text);
-  void ReplaceParameters(const std::string& text);
+  // Editing the trailer in place; the buffer is rebuilt around the new text.
+  // False, changing nothing, when the buffer has no trailer to replace.
+  bool ReplaceProgramPath(const std::string& text);
+  bool ReplaceParameters(const std::string& text);
 
-  // Reading. LoadScript refuses a missing, unreadable or empty file.
+  // Reading. LoadScript refuses a missing, unreadable or empty file and then
+  // leaves an empty buffer behind.
   bool LoadScript(const platform::FileSystem& fs, const std::string& path);
-  // Copies the header; false (and nothing usable) when the plain buffer is not
-  // a well-formed script: counts or lengths running past the end, negative
-  // lengths, a trailer outside the buffer.
+  // Copies the header; false (and an all-zero header) when the plain buffer
+  // is not a well-formed script: counts or lengths running past the end,
+  // negative lengths, a trailer outside the buffer.
   bool ReadHeader();
   std::optional<ScriptDamage> CheckStructure() const;
   // LoadScript + UnscrambleBuffer + ReadHeader.
@@ -109,7 +70,11 @@ class ScriptBuffer {
   std::string ReadParameters() const;
   bool IsVersionSupported() const;
   void RewindBlocks();  // read position to the first block, blocks read to 0
+  // False after the last block, and from the first block that does not fit
+  // in the buffer on (readFailed() then tells the two apart) until the next
+  // rewind or new content.
   bool ReadNextBlock();
+  bool readFailed() const { return readFailed_; }
 
   void ScrambleBuffer();
   void UnscrambleBuffer();
@@ -123,6 +88,15 @@ class ScriptBuffer {
   CurrentBlock block;
 
  private:
+  void WriteHeader();
+  void ResetCursors();
+  // Writes at the write position, moving what follows (the padding byte).
+  template <typename Encode>
+  void AppendAtWritePosition(Encode&& encode);
+  void AppendText(const std::string& ansi);
+  bool ReplaceTrailerString(int64_t start, int64_t oldLength, const std::string& text);
+  std::string Slice(int64_t offset, int64_t length) const;
+
   const platform::System& system_;
   std::function<std::string(const std::string&)> expand_;
   std::string bytes_;
@@ -130,6 +104,7 @@ class ScriptBuffer {
   size_t writePosition_ = kFirstBlockOffset;
   size_t readPosition_ = kFirstBlockOffset;
   int blocksRead_ = 0;
+  bool readFailed_ = false;
 };
 
 }  // namespace script

@@ -1,7 +1,6 @@
 #include "platform/sim/sim_desktop.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "platform/text.h"
 
@@ -169,8 +168,9 @@ void SimDesktop::SetCursorPos(Point screen) {
 
 Point SimDesktop::ToPixel(uint32_t flags, int x, int y) const {
   if (!(flags & platform::mouse::kAbsolute)) return {cursor_.x + x, cursor_.y + y};
-  return {static_cast<int>(std::floor(x * double(screenWidth) / 65535.0 + 0.5)),
-          static_cast<int>(std::floor(y * double(screenHeight) / 65535.0 + 0.5))};
+  // As the system maps them: unit u lands on pixel u * size / 65536.
+  return {static_cast<int>(static_cast<long long>(x) * screenWidth / 65536),
+          static_cast<int>(static_cast<long long>(y) * screenHeight / 65536)};
 }
 
 void SimDesktop::InjectMouse(uint32_t flags, int x, int y) {

@@ -1,0 +1,104 @@
+#pragma once
+// The real machine: each outside service of platform/ over the Win32 API.
+#include "platform/win32/windows_api.h"
+
+#include "platform/desktop.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/system.h"
+
+namespace win32 {
+
+class Win32FileSystem : public platform::FileSystem {
+ public:
+  bool FindEntry(const std::string& path) const override;
+  std::optional<platform::FileAttributes> Attributes(const std::string& path) const override;
+  std::optional<std::string> ReadFile(const std::string& path) const override;
+  bool WriteFile(const std::string& path, const std::string& bytes) override;
+  bool MoveFile(const std::string& from, const std::string& to) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool DeleteFile(const std::string& path) override;
+  bool CreateFolder(const std::string& path) override;
+  bool SetReadOnly(const std::string& path, bool readOnly) override;
+  std::optional<std::vector<platform::FolderEntry>> ListFolder(
+      const std::string& folder, const std::string& pattern) const override;
+  platform::DriveType GetDriveType(const std::string& root) const override;
+  std::vector<std::string> LogicalDrives() const override;
+};
+
+class Win32IniFiles : public platform::IniFiles {
+ public:
+  std::string GetString(const std::string& file, const std::string& section,
+                        const std::string& key, const std::string& fallback) const override;
+  bool PutString(const std::string& file, const std::string& section, const std::string& key,
+                 const std::string& value) override;
+};
+
+class Win32Registry : public platform::Registry {
+ public:
+  std::optional<platform::RegistryValue> ReadValue(platform::RegistryRoot root,
+                                                   const std::string& subkey,
+                                                   const std::string& name) const override;
+  bool WriteString(platform::RegistryRoot root, const std::string& subkey, const std::string& name,
+                   const std::string& value) override;
+};
+
+class Win32System : public platform::System {
+ public:
+  std::string UserName() const override;
+  std::string WindowsFolder() const override;
+  std::string TempPath() const override;
+  std::string ProgramFolder() const override;
+  std::string ProgramFilesFolder() const override;
+  std::string CommandLine() const override;
+  int ScreenWidth() const override;
+  int ScreenHeight() const override;
+  platform::LocalTime Now() const override;
+  bool ClaimSingleInstance(const std::string& name) override;
+  std::string ToAnsi(const std::string& utf8) const override;
+  std::string FromAnsi(const std::string& ansi) const override;
+
+ private:
+  HANDLE semaphore_ = nullptr;  // kept open for the life of the process
+};
+
+class Win32Desktop : public platform::Desktop {
+ public:
+  platform::WindowHandle DesktopWindow() const override;
+  platform::WindowHandle FindWindow(platform::WindowHandle parent, platform::WindowHandle after,
+                                    const std::string& className,
+                                    const std::optional<std::string>& caption) const override;
+  platform::WindowHandle Parent(platform::WindowHandle window) const override;
+  bool IsWindow(platform::WindowHandle window) const override;
+  std::string ClassName(platform::WindowHandle window) const override;
+  std::string WindowText(platform::WindowHandle window) const override;
+  platform::Point ClientToScreen(platform::WindowHandle window,
+                                 platform::Point client) const override;
+  platform::Point ScreenToClient(platform::WindowHandle window,
+                                 platform::Point screen) const override;
+  platform::WindowHandle WindowFromPoint(platform::Point screen) const override;
+  void SetCursorPos(platform::Point screen) override;
+  platform::Point CursorPos() const override;
+  void InjectMouse(uint32_t flags, int x, int y) override;
+  void SetWindowPos(platform::WindowHandle window, platform::ZOrder order,
+                    uint32_t flags) override;
+  void SetForeground(platform::WindowHandle window) override;
+  void SendSetText(platform::WindowHandle window, const std::string& text) override;
+  std::string SendGetText(platform::WindowHandle window, int maxChars) const override;
+  void PumpMessages() override;
+};
+
+class Win32Shell : public platform::Shell {
+ public:
+  long Execute(platform::WindowHandle owner, const std::string& operation, const std::string& file,
+               const std::string& parameters, const std::string& directory,
+               int showCommand) override;
+};
+
+inline HWND ToHwnd(platform::WindowHandle h) { return reinterpret_cast<HWND>(h); }
+inline platform::WindowHandle FromHwnd(HWND h) { return reinterpret_cast<platform::WindowHandle>(h); }
+
+}  // namespace win32

@@ -1,0 +1,222 @@
+// System facts, the single-instance semaphore, desktop windows and the shell.
+#include "platform/win32/windows_api.h"
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_services.h"
+
+namespace win32 {
+namespace {
+
+std::string WithoutTrailingBackslash(std::string s) {
+  if (s.size() > 3 && s.back() == '\\') s.pop_back();
+  return s;
+}
+
+// The command line without the program name (quoted or not) that starts it.
+std::wstring ArgumentsOf(const wchar_t* line) {
+  const wchar_t* p = line;
+  if (*p == L'"') {
+    ++p;
+    while (*p && *p != L'"') ++p;
+    if (*p) ++p;
+  } else {
+    while (*p && *p != L' ' && *p != L'\t') ++p;
+  }
+  return p;
+}
+
+std::string ConvertCodePage(UINT from, UINT to, const std::string& in) {
+  if (in.empty()) return {};
+  const int wn = MultiByteToWideChar(from, 0, in.data(), int(in.size()), nullptr, 0);
+  std::wstring w(wn, L'\0');
+  MultiByteToWideChar(from, 0, in.data(), int(in.size()), w.data(), wn);
+  const int n = WideCharToMultiByte(to, 0, w.data(), wn, nullptr, 0, nullptr, nullptr);
+  std::string out(n, '\0');
+  WideCharToMultiByte(to, 0, w.data(), wn, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace
+
+std::string Win32System::UserName() const {
+  wchar_t buffer[200] = {};
+  DWORD size = 200;
+  return GetUserNameW(buffer, &size) ? Utf8(buffer) : std::string();
+}
+
+std::string Win32System::WindowsFolder() const {
+  wchar_t buffer[MAX_PATH] = {};
+  GetWindowsDirectoryW(buffer, MAX_PATH);
+  return Utf8(buffer);
+}
+
+std::string Win32System::TempPath() const {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, buffer);
+  return Utf8(buffer);
+}
+
+std::string Win32System::ProgramFolder() const {
+  std::vector<wchar_t> buffer(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
+  std::string path = Utf8(std::wstring(buffer.data(), n));
+  const size_t slash = path.rfind('\\');
+  return WithoutTrailingBackslash(slash == std::string::npos ? path : path.substr(0, slash + 1));
+}
+
+std::string Win32System::ProgramFilesFolder() const {
+  wchar_t buffer[MAX_PATH] = {};
+  if (SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, buffer) != S_OK) return {};
+  return Utf8(buffer);
+}
+
+std::string Win32System::CommandLine() const { return Utf8(ArgumentsOf(GetCommandLineW())); }
+
+int Win32System::ScreenWidth() const { return GetSystemMetrics(SM_CXSCREEN); }
+int Win32System::ScreenHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
+
+platform::LocalTime Win32System::Now() const {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+bool Win32System::ClaimSingleInstance(const std::string& name) {
+  SetLastError(0);
+  semaphore_ = CreateSemaphoreW(nullptr, 0, 1, Wide(name).c_str());
+  return semaphore_ != nullptr && GetLastError() == 0;
+}
+
+std::string Win32System::ToAnsi(const std::string& utf8) const {
+  return ConvertCodePage(CP_UTF8, CP_ACP, utf8);
+}
+
+std::string Win32System::FromAnsi(const std::string& ansi) const {
+  return ConvertCodePage(CP_ACP, CP_UTF8, ansi);
+}
+
+platform::WindowHandle Win32Desktop::DesktopWindow() const { return FromHwnd(GetDesktopWindow()); }
+
+platform::WindowHandle Win32Desktop::FindWindow(platform::WindowHandle parent,
+                                                platform::WindowHandle after,
+                                                const std::string& className,
+                                                const std::optional<std::string>& caption) const {
+  const std::wstring cls = Wide(className);
+  const std::wstring cap = caption ? Wide(*caption) : std::wstring();
+  return FromHwnd(FindWindowExW(ToHwnd(parent), ToHwnd(after),
+                                className.empty() ? nullptr : cls.c_str(),
+                                caption ? cap.c_str() : nullptr));
+}
+
+platform::WindowHandle Win32Desktop::Parent(platform::WindowHandle window) const {
+  return FromHwnd(GetParent(ToHwnd(window)));
+}
+
+bool Win32Desktop::IsWindow(platform::WindowHandle window) const {
+  return ::IsWindow(ToHwnd(window)) != 0;
+}
+
+std::string Win32Desktop::ClassName(platform::WindowHandle window) const {
+  wchar_t buffer[256] = {};
+  const int n = GetClassNameW(ToHwnd(window), buffer, 256);
+  return Utf8(std::wstring(buffer, n > 0 ? n : 0));
+}
+
+std::string Win32Desktop::WindowText(platform::WindowHandle window) const {
+  wchar_t buffer[256] = {};
+  const int n = GetWindowTextW(ToHwnd(window), buffer, 256);
+  return Utf8(std::wstring(buffer, n > 0 ? n : 0));
+}
+
+platform::Point Win32Desktop::ClientToScreen(platform::WindowHandle window,
+                                             platform::Point client) const {
+  POINT p{client.x, client.y};
+  ::ClientToScreen(ToHwnd(window), &p);
+  return {p.x, p.y};
+}
+
+platform::Point Win32Desktop::ScreenToClient(platform::WindowHandle window,
+                                             platform::Point screen) const {
+  POINT p{screen.x, screen.y};
+  ::ScreenToClient(ToHwnd(window), &p);
+  return {p.x, p.y};
+}
+
+platform::WindowHandle Win32Desktop::WindowFromPoint(platform::Point screen) const {
+  return FromHwnd(::WindowFromPoint(POINT{screen.x, screen.y}));
+}
+
+void Win32Desktop::SetCursorPos(platform::Point screen) { ::SetCursorPos(screen.x, screen.y); }
+
+platform::Point Win32Desktop::CursorPos() const {
+  POINT p{};
+  GetCursorPos(&p);
+  return {p.x, p.y};
+}
+
+void Win32Desktop::InjectMouse(uint32_t flags, int x, int y) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = x;
+  input.mi.dy = y;
+  input.mi.dwFlags = flags;
+  SendInput(1, &input, sizeof(INPUT));
+}
+
+void Win32Desktop::SetWindowPos(platform::WindowHandle window, platform::ZOrder order,
+                                uint32_t flags) {
+  HWND after = HWND_TOP;
+  switch (order) {
+    case platform::ZOrder::Top: after = HWND_TOP; break;
+    case platform::ZOrder::Bottom: after = HWND_BOTTOM; break;
+    case platform::ZOrder::Topmost: after = HWND_TOPMOST; break;
+    case platform::ZOrder::NotTopmost: after = HWND_NOTOPMOST; break;
+  }
+  ::SetWindowPos(ToHwnd(window), after, 0, 0, 0, 0, flags);
+}
+
+void Win32Desktop::SetForeground(platform::WindowHandle window) {
+  SetForegroundWindow(ToHwnd(window));
+}
+
+void Win32Desktop::SendSetText(platform::WindowHandle window, const std::string& text) {
+  const std::wstring w = Wide(text);
+  SendMessageW(ToHwnd(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()));
+}
+
+std::string Win32Desktop::SendGetText(platform::WindowHandle window, int maxChars) const {
+  if (maxChars <= 0) return {};
+  std::vector<wchar_t> buffer(maxChars + 1, L'\0');
+  const LRESULT n = SendMessageW(ToHwnd(window), WM_GETTEXT, maxChars,
+                                 reinterpret_cast<LPARAM>(buffer.data()));
+  return Utf8(std::wstring(buffer.data(), n > 0 ? size_t(n) : 0));
+}
+
+void Win32Desktop::PumpMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(int(msg.wParam));
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+long Win32Shell::Execute(platform::WindowHandle owner, const std::string& operation,
+                         const std::string& file, const std::string& parameters,
+                         const std::string& directory, int showCommand) {
+  const std::wstring op = Wide(operation), f = Wide(file), params = Wide(parameters),
+                     dir = Wide(directory);
+  const HINSTANCE result =
+      ShellExecuteW(ToHwnd(owner), op.c_str(), f.c_str(), parameters.empty() ? nullptr : params.c_str(),
+                    directory.empty() ? nullptr : dir.c_str(), showCommand);
+  return static_cast<long>(reinterpret_cast<INT_PTR>(result));
+}
+
+}  // namespace win32

@@ -1,0 +1,197 @@
+#include "script/playback.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/app.h"
+#include "app/paths.h"
+#include "dialogs/statistics.h"
+#include "platform/text.h"
+#include "script/control_bar_link.h"
+
+namespace script {
+namespace {
+
+using platform::Point;
+using platform::WindowHandle;
+
+constexpr int kMaxWindowText = 255;
+constexpr long kShellSuccessAbove = 32;
+// Deeper than any real window tree; ends the walk should a tree ever loop.
+constexpr int kMaxWindowDepth = 256;
+constexpr uint32_t kBarWindowPosFlags = platform::swp::kShowWindow | platform::swp::kNoActivate |
+                                        platform::swp::kNoMove | platform::swp::kNoSize;
+
+// Mouse flags of a recorded button; 0 for a value no button has.
+uint32_t DownFlag(int16_t button) {
+  switch (button) {
+    case button::kLeft:
+      return platform::mouse::kLeftDown;
+    case button::kRight:
+      return platform::mouse::kRightDown;
+    case button::kMiddle:
+      return platform::mouse::kMiddleDown;
+    default:
+      return 0;
+  }
+}
+
+uint32_t UpFlag(int16_t button) {
+  switch (button) {
+    case button::kLeft:
+      return platform::mouse::kLeftUp;
+    case button::kRight:
+      return platform::mouse::kRightUp;
+    case button::kMiddle:
+      return platform::mouse::kMiddleUp;
+    default:
+      return 0;
+  }
+}
+
+void FailStart(app::App& app) {
+  if (app.controlBar) {
+    app.controlBar->StopStepTimer();
+    app.controlBar->StartAdvanceTimer();
+  }
+  app.statistics.EndStatEntry(dialogs::stat_result::kNotStarted);
+}
+
+WindowHandle BarWindow(const app::App& app) {
+  return app.controlBar ? app.controlBar->BarWindow() : 0;
+}
+
+// One absolute mouse event at a screen pixel, then the message queue runs once.
+void Inject(app::App& app, uint32_t flags, Point pixel) {
+  platform::Desktop& desktop = app.platform.desktop;
+  const platform::System& system = app.platform.system;
+  desktop.InjectMouse(flags | platform::mouse::kAbsolute,
+                      AbsoluteCoordinate(pixel.x, system.ScreenWidth()),
+                      AbsoluteCoordinate(pixel.y, system.ScreenHeight()));
+  desktop.PumpMessages();
+}
+
+// The press of a gesture: false when `target` is not the window at the press
+// point.
+bool ReplayPress(app::App& app, WindowHandle target, const MouseEvent& event, uint32_t flag) {
+  platform::Desktop& desktop = app.platform.desktop;
+  const Point pressPoint = desktop.ClientToScreen(target, {event.x, event.y});
+  const WindowHandle atPoint = desktop.WindowFromPoint(pressPoint);
+  if (atPoint != target) {
+    if (IsControlBarWindow(app, atPoint)) {
+      desktop.SetWindowPos(BarWindow(app), platform::ZOrder::NotTopmost, kBarWindowPosFlags);
+    }
+    return false;
+  }
+  app.pressPoint = pressPoint;
+  desktop.SetCursorPos(pressPoint);
+  Inject(app, flag, pressPoint);
+  app.lastTargetWindow = target;
+  return true;
+}
+
+Point OffsetFromPress(const app::App& app, const MouseEvent& event) {
+  return {app.pressPoint.x + event.x, app.pressPoint.y + event.y};
+}
+
+}  // namespace
+
+int MouseScaleFactor(int screenPixels) {
+  constexpr int kAbsoluteRange = 65535;
+  if (screenPixels <= 0) return 0;
+  const int quotient = kAbsoluteRange / screenPixels;
+  const int twiceRemainder = 2 * (kAbsoluteRange % screenPixels);
+  if (twiceRemainder > screenPixels) return quotient + 1;
+  if (twiceRemainder == screenPixels) return quotient + quotient % 2;
+  return quotient;
+}
+
+int AbsoluteCoordinate(int pixel, int screenPixels) {
+  constexpr long long kUnits = 65536;  // the system maps unit u to pixel u * size / 65536
+  if (screenPixels <= 0) return 0;
+  const long long units = (pixel * kUnits + screenPixels - 1) / screenPixels;
+  return static_cast<int>(std::clamp<long long>(units, 0, kUnits - 1));
+}
+
+bool StartScript(app::App& app, const std::string& path) {
+  const platform::FileSystem& files = app.platform.files;
+  ScriptBuffer& script = app.script;
+  if (!app::PathExists(files, path) || !script.LoadPlainScript(files, path) ||
+      !script.IsVersionSupported()) {
+    FailStart(app);
+    return false;
+  }
+  const std::string program = app.Expand(script.ReadProgramPath());
+  if (!app::PathExists(files, program)) {
+    FailStart(app);
+    return false;
+  }
+  app.pendingPackage.parameters = script.ReadParameters();
+  if (!LaunchProgram(app, program, app.pendingPackage.parameters)) {
+    FailStart(app);
+    return false;
+  }
+  script.RewindBlocks();
+  if (app.controlBar) app.controlBar->NextDo();
+  return true;
+}
+
+bool LaunchProgram(app::App& app, const std::string& program, const std::string& parameters) {
+  if (program.empty()) return false;
+  const long result = app.platform.shell.Execute(BarWindow(app), "open", program, parameters, "",
+                                                 platform::kShowNormal);
+  return result > kShellSuccessAbove;
+}
+
+bool ReplayBlockEvents(app::App& app, WindowHandle target) {
+  // A copy: the message queue runs between events and may start another block.
+  const std::vector<MouseEvent> events = app.script.block.mouseEvents;
+  if (events.size() < 2) return true;
+  platform::Desktop& desktop = app.platform.desktop;
+  bool pressed = false;
+  for (const MouseEvent& event : events) {
+    if (event.action == action::kPress) {
+      const uint32_t flag = DownFlag(event.button);
+      if (flag == 0) continue;
+      if (!ReplayPress(app, target, event, flag)) return false;
+      pressed = true;
+    } else if (!pressed) {
+      continue;  // a move or release belongs to the press before it
+    } else if (event.action == action::kMove) {
+      Inject(app, platform::mouse::kMove, OffsetFromPress(app, event));
+    } else if (event.action == action::kRelease) {
+      const uint32_t flag = UpFlag(event.button);
+      if (flag == 0) continue;
+      const Point point = OffsetFromPress(app, event);
+      desktop.SetCursorPos(point);
+      Inject(app, flag, point);
+    }
+  }
+  return pressed;
+}
+
+void PutBlockText(app::App& app, WindowHandle target) {
+  app.platform.desktop.SetForeground(target);
+  app.platform.desktop.SendSetText(target, app.script.block.blockText);
+}
+
+std::string ReadWindowText(const app::App& app, WindowHandle window) {
+  return app.platform.desktop.SendGetText(window, kMaxWindowText);
+}
+
+bool IsEditWindow(const app::App& app, WindowHandle window) {
+  const std::string className = app.platform.desktop.ClassName(window);
+  return text::FoldCase(className).find("EDIT") != std::string::npos;
+}
+
+bool IsControlBarWindow(const app::App& app, WindowHandle window) {
+  const WindowHandle bar = BarWindow(app);
+  if (bar == 0) return false;
+  for (int depth = 0; window != 0 && depth < kMaxWindowDepth; ++depth) {
+    if (window == bar) return true;
+    window = app.platform.desktop.Parent(window);
+  }
+  return false;
+}
+
+}  // namespace script

@@ -1,0 +1,41 @@
+#pragma once
+// Playing one script: start its program, replay one block's mouse gesture in
+// the window found for it, put the block's text into a control, and the
+// window queries that the recorder and the player share.
+#include <string>
+
+#include "platform/desktop.h"
+
+namespace app {
+class App;
+}
+
+namespace script {
+
+// Absolute mouse coordinates (0..65535) per screen pixel: 65535 / pixels,
+// rounded to the nearest integer, halves to even. 0 for a size of 0.
+int MouseScaleFactor(int screenPixels);
+// The absolute mouse coordinate that lands exactly on `pixel`. Injection uses
+// it instead of pixel x factor: whole-number factors drift by up to 1%, enough
+// to miss a button at the far side of a large screen.
+int AbsoluteCoordinate(int pixel, int screenPixels);
+
+// Loads the script, checks its version and program, launches the program and
+// hands over to the control bar's NextDo. Every failure stops tmrDo, starts
+// tmrExit and closes the statistics entry with result 0; true on success.
+bool StartScript(app::App& app, const std::string& path);
+// Starts the program through the shell, owned by the control bar; true when
+// it started.
+bool LaunchProgram(app::App& app, const std::string& program, const std::string& parameters);
+// Replays the current block's gesture with its press in `target`. False, with
+// nothing injected, when another window covers the press point; a covering
+// control bar is taken out of the topmost band so that a retry can succeed.
+bool ReplayBlockEvents(app::App& app, platform::WindowHandle target);
+void PutBlockText(app::App& app, platform::WindowHandle target);
+std::string ReadWindowText(const app::App& app, platform::WindowHandle window);
+// Edit, RichEdit20A and other classes whose name contains "EDIT".
+bool IsEditWindow(const app::App& app, platform::WindowHandle window);
+// The control bar's window or any window inside it.
+bool IsControlBarWindow(const app::App& app, platform::WindowHandle window);
+
+}  // namespace script

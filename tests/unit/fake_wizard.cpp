@@ -1,0 +1,83 @@
+#include "fake_wizard.h"
+
+namespace fake {
+
+using platform::WindowHandle;
+
+FakeWizard::FakeWizard(sim::SimMachine& machine, WizardOptions options)
+    : machine_(machine), options_(std::move(options)) {
+  machine_.files.PutFile(options_.programPath, "MZ");
+  machine_.shell.RegisterProgram(options_.programPath,
+                                 [this](const std::string& parameters) { Launch(parameters); });
+}
+
+WindowHandle FakeWizard::AddChild(const std::string& className, const std::string& caption,
+                                  sim::ScreenRect client) {
+  const sim::ScreenRect& r = options_.rect;
+  return machine_.desktop.AddWindow(
+      dialog, className, caption,
+      {r.left + client.left, r.top + client.top, client.width, client.height});
+}
+
+void FakeWizard::Launch(const std::string& parameters) {
+  launchParameters.push_back(parameters);
+  Close();
+  finished = cancelled = false;
+  sim::SimDesktop& desktop = machine_.desktop;
+  dialog = desktop.AddWindow(0, kDialogClass, options_.caption, options_.rect);
+  const int bottom = options_.rect.height - 40;
+  title = AddChild("Static", "", {12, 12, 476, 40});
+  edit = AddChild("Edit", options_.folder, {12, 150, 380, 21});
+  back = AddChild("Button", kBackCaption, {230, bottom, 75, 23});
+  next = AddChild("Button", kNextCaption, {305, bottom, 75, 23});
+  cancel = AddChild("Button", kCancelCaption, {400, bottom, 75, 23});
+  desktop.SetOnClick(back, [this] {
+    if (page_ > 1) ShowPage(page_ - 1);
+  });
+  desktop.SetOnClick(next, [this] {
+    if (page_ < options_.pageCount) return ShowPage(page_ + 1);
+    installedTo = machine_.desktop.WindowText(edit);
+    finished = true;
+    Close();
+  });
+  desktop.SetOnClick(cancel, [this] {
+    cancelled = true;
+    Close();
+  });
+  ShowPage(1);
+}
+
+void FakeWizard::ShowPage(int page) {
+  page_ = page;
+  sim::SimDesktop& desktop = machine_.desktop;
+  desktop.SetCaption(title,
+                     "Шаг " + std::to_string(page) + " из " + std::to_string(options_.pageCount));
+  desktop.SetVisible(edit, page == options_.editPage);
+  desktop.SetCaption(next, page == options_.pageCount ? kFinishCaption : kNextCaption);
+}
+
+void FakeWizard::Close() {
+  if (dialog != 0) machine_.desktop.RemoveWindow(dialog);
+  dialog = title = edit = back = next = cancel = 0;
+}
+
+WindowHandle FakeWizard::Cover() {
+  Uncover();
+  const sim::ScreenRect& r = options_.rect;
+  cover_ = machine_.desktop.AddWindow(0, "Notepad", "Безымянный - Блокнот",
+                                      {r.left + 100, r.top + r.height - 100, 400, 150});
+  return cover_;
+}
+
+void FakeWizard::Uncover() {
+  if (cover_ != 0) machine_.desktop.RemoveWindow(cover_);
+  cover_ = 0;
+}
+
+void FakeWizard::MoveTo(int left, int top) {
+  options_.rect.left = left;
+  options_.rect.top = top;
+  if (dialog != 0) machine_.desktop.MoveWindow(dialog, options_.rect);
+}
+
+}  // namespace fake

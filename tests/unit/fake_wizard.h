@@ -1,0 +1,62 @@
+#pragma once
+// A fake setup wizard for the simulated machine. Registered as a program with
+// the shell, it opens, when launched, a "#32770" dialog with a step title,
+// the buttons "< &Назад", "&Далее >" and "Отмена", and an edit field on one
+// of its pages. "Далее >" moves to the next page, on the last page it reads
+// "&Готово" and finishes the installation; "Отмена" ends it. A covering
+// window can be put over the buttons on demand.
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_machine.h"
+
+namespace fake {
+
+struct WizardOptions {
+  std::string programPath = "C:\\Setup\\DemoSetup.exe";
+  std::string caption = "Установка Demo App ";  // with the trailing space
+  int pageCount = 3;
+  int editPage = 2;  // the page that shows the folder field
+  std::string folder = "C:\\Program Files\\Demo App";
+  sim::ScreenRect rect{262, 184, 500, 400};
+};
+
+class FakeWizard {
+ public:
+  static constexpr const char* kDialogClass = "#32770";
+  static constexpr const char* kNextCaption = "&Далее >";
+  static constexpr const char* kBackCaption = "< &Назад";
+  static constexpr const char* kCancelCaption = "Отмена";
+  static constexpr const char* kFinishCaption = "&Готово";
+
+  explicit FakeWizard(sim::SimMachine& machine, WizardOptions options = {});
+
+  const WizardOptions& options() const { return options_; }
+  bool running() const { return dialog != 0; }
+  int page() const { return page_; }          // 1-based; 0 before the first launch
+  std::vector<std::string> launchParameters;  // one per launch
+  bool finished = false, cancelled = false;
+  std::string installedTo;  // the folder field's text when it finished
+
+  // Windows of the running wizard, 0 when it is not running.
+  platform::WindowHandle dialog = 0, title = 0, edit = 0, back = 0, next = 0, cancel = 0;
+
+  // A top-level window in front of the wizard over its buttons.
+  platform::WindowHandle Cover();
+  void Uncover();
+  void MoveTo(int left, int top);  // the wizard with all its controls
+
+ private:
+  void Launch(const std::string& parameters);
+  void ShowPage(int page);
+  void Close();
+  platform::WindowHandle AddChild(const std::string& className, const std::string& caption,
+                                  sim::ScreenRect client);
+
+  sim::SimMachine& machine_;
+  WizardOptions options_;
+  int page_ = 0;
+  platform::WindowHandle cover_ = 0;
+};
+
+}  // namespace fake
