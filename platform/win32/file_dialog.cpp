@@ -4,31 +4,16 @@
 
 #include <vector>
 
-#include "platform/text.h"
-
-namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  const std::u16string w = text::Utf8ToUtf16(utf8);
-  return std::wstring(w.begin(), w.end());
-}
-
-std::string Narrow(const wchar_t* s) {
-  std::u16string w;
-  for (; *s; ++s) w += static_cast<char16_t>(*s);
-  return text::Utf16ToUtf8(w);
-}
-
-}  // namespace
+#include "platform/win32/wide.h"
 
 std::optional<std::string> ShowWin32FileDialog(HWND owner, const ui::FileDialogRequest& r) {
-  // The request's list ends each string with a NUL; one more ends the list
-  // (the wstring's own terminator supplies it, the explicit one keeps an
-  // empty list well formed too).
-  std::wstring filter = Wide(r.filter);
+  // The request ends each string of the list with a NUL; one more ends the
+  // list (the wstring's own terminator would too; this keeps it explicit).
+  std::wstring filter = win32::Wide(r.filter);
   filter.push_back(L'\0');
-  const std::wstring title = Wide(r.title);
-  const std::wstring folder = Wide(r.initialFolder);
+  const std::wstring title = win32::Wide(r.title);
+  const std::wstring folder = win32::Wide(r.initialFolder);
+  // Both buffers start empty: the dialog shows no file name until one is chosen.
   const size_t size = r.maxPath > 0 ? static_cast<size_t>(r.maxPath) : 1;
   std::vector<wchar_t> file(size, L'\0');
   std::vector<wchar_t> fileTitle(size, L'\0');
@@ -49,5 +34,5 @@ std::optional<std::string> ShowWin32FileDialog(HWND owner, const ui::FileDialogR
   const BOOL chosen = r.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
   if (!chosen) return std::nullopt;
   file.back() = L'\0';
-  return Narrow(file.data());
+  return win32::Utf8(file.data());
 }
