@@ -5,7 +5,9 @@
 namespace script {
 namespace {
 
-std::string Str(long long n) { return std::to_string(n); }
+std::string Str(long long n) {
+  return std::to_string(n);
+}
 
 // Checks that `count` items of `size` bytes (or `count` bytes when size is 1)
 // fit between `pos` and the end, without overflowing.
@@ -129,9 +131,9 @@ std::optional<ScriptDamage> CheckTrailer(std::string_view bytes, const ScriptHea
                                 " lies inside the action blocks, which end at " + Str(blocksEnd)};
   }
   if (!Fits(bytes, offset, length)) {
-    return RunsPastEnd(28, "program path and parameters (" + Str(length) + " bytes at offset " +
-                               Str(offset) + ")",
-                       bytes);
+    return RunsPastEnd(
+        28, "program path and parameters (" + Str(length) + " bytes at offset " + Str(offset) + ")",
+        bytes);
   }
   return std::nullopt;
 }

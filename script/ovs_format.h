@@ -101,13 +101,13 @@ std::optional<ScriptDamage> DecodeBlock(std::string_view bytes, size_t& pos, int
 // A whole plain script split into its parts, so that it can be shown and
 // rebuilt byte for byte.
 struct ScriptImage {
-  ScriptHeader header;       // blockCount and the trailer fields follow the parts below
-  std::string description;   // the whole 200-byte area
+  ScriptHeader header;      // blockCount and the trailer fields follow the parts below
+  std::string description;  // the whole 200-byte area
   std::vector<RawBlock> blocks;
-  std::string gap;           // bytes between the last block and the program path
+  std::string gap;  // bytes between the last block and the program path
   std::string programPath;
   std::string parameters;
-  std::string stamp;         // bytes after the parameters, up to the last byte
+  std::string stamp;               // bytes after the parameters, up to the last byte
   std::optional<uint8_t> padding;  // the last byte; none when the trailer ends the file
   // An empty trailer may carry an offset that points nowhere near the blocks;
   // it is then kept as it is instead of being derived from the layout.

@@ -100,8 +100,7 @@ void ScriptBuffer::WriteHeader() {
 
 // ---- Editing the trailer ----------------------------------------------------
 
-bool ScriptBuffer::ReplaceTrailerString(int64_t start, int64_t oldLength,
-                                        const std::string& text) {
+bool ScriptBuffer::ReplaceTrailerString(int64_t start, int64_t oldLength, const std::string& text) {
   const auto size = static_cast<int64_t>(bytes_.size());
   if (start < static_cast<int64_t>(kFirstBlockOffset) || oldLength < 0 ||
       start + oldLength > size) {
@@ -164,7 +163,9 @@ bool ScriptBuffer::ReadHeader() {
   return true;
 }
 
-std::optional<ScriptDamage> ScriptBuffer::CheckStructure() const { return CheckScript(bytes_); }
+std::optional<ScriptDamage> ScriptBuffer::CheckStructure() const {
+  return CheckScript(bytes_);
+}
 
 bool ScriptBuffer::LoadPlainScript(const platform::FileSystem& fs, const std::string& path) {
   if (!LoadScript(fs, path)) return false;
@@ -195,7 +196,9 @@ std::string ScriptBuffer::ReadParameters() const {
   return system_.FromAnsi(Slice(start, header_.parametersLength));
 }
 
-bool ScriptBuffer::IsVersionSupported() const { return kVersionMajor >= header_.versionMajor; }
+bool ScriptBuffer::IsVersionSupported() const {
+  return kVersionMajor >= header_.versionMajor;
+}
 
 void ScriptBuffer::ResetCursors() {
   readPosition_ = kFirstBlockOffset;
@@ -203,7 +206,9 @@ void ScriptBuffer::ResetCursors() {
   readFailed_ = false;
 }
 
-void ScriptBuffer::RewindBlocks() { ResetCursors(); }
+void ScriptBuffer::RewindBlocks() {
+  ResetCursors();
+}
 
 bool ScriptBuffer::ReadNextBlock() {
   if (blocksRead_ >= header_.blockCount) {
@@ -232,8 +237,12 @@ bool ScriptBuffer::ReadNextBlock() {
 
 // ---- Scrambling -------------------------------------------------------------
 
-void ScriptBuffer::ScrambleBuffer() { Scramble(bytes_); }
+void ScriptBuffer::ScrambleBuffer() {
+  Scramble(bytes_);
+}
 
-void ScriptBuffer::UnscrambleBuffer() { Scramble(bytes_); }
+void ScriptBuffer::UnscrambleBuffer() {
+  Scramble(bytes_);
+}
 
 }  // namespace script

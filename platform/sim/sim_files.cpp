@@ -1,6 +1,7 @@
 #include "platform/sim/sim_files.h"
 
 #include <cctype>
+#include <utility>
 
 #include "platform/text.h"
 
@@ -144,10 +145,20 @@ bool SimFileSystem::MoveFile(const std::string& from, const std::string& to) {
 }
 
 bool SimFileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+  // Every check comes first: a refused replace leaves both files as they were.
+  const bool denied = std::exchange(denyNextReplace, false) || TakeDenial();
+  const std::string fromKey = Key(from), toKey = Key(to);
+  const Node* source = Find(from);
   const Node* target = Find(to);
+  if (denied || !source || source->folder || !WritableDrive(toKey) || !ParentIsFolder(toKey)) {
+    return false;
+  }
   if (target && (target->folder || target->readOnly)) return false;
-  if (target && Key(from) != Key(to)) nodes_.erase(Key(to));
-  return MoveFile(from, to);
+  Node node = *source;
+  node.path = to;
+  nodes_.erase(fromKey);
+  nodes_[toKey] = node;
+  return true;
 }
 
 bool SimFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {

@@ -20,9 +20,10 @@ class SimFileSystem : public platform::FileSystem {
   std::string Contents(const std::string& path) const;  // empty when absent
 
   // Failure switches for the next write-type operation.
-  bool denyNextWrite = false;            // access denied before a byte is written
-  std::optional<size_t> diskFullAfter;   // the next write stops after this many bytes
-  int writeCount = 0;                    // successful and failed WriteFile calls
+  bool denyNextWrite = false;           // access denied before a byte is written
+  std::optional<size_t> diskFullAfter;  // the next write stops after this many bytes
+  bool denyNextReplace = false;         // the next ReplaceFile is refused, nothing changes
+  int writeCount = 0;                   // successful and failed WriteFile calls
 
   bool FindEntry(const std::string& path) const override;
   std::optional<platform::FileAttributes> Attributes(const std::string& path) const override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/sim/sim_desktop.h"
+#include "platform/text.h"
 
 namespace sim {
 
@@ -105,6 +106,11 @@ std::optional<std::string> SimUi::FileDialog(ui::Form*, const ui::FileDialogRequ
   if (fileDialogAnswers.empty()) return std::nullopt;
   auto answer = fileDialogAnswers.front();
   fileDialogAnswers.pop_front();
+  // A name that does not fit the caller's buffer fails the dialog, as the
+  // real one does.
+  if (answer && text::CharCount(*answer) >= size_t(std::max(request.maxPath, 1))) {
+    return std::nullopt;
+  }
   return answer;
 }
 

@@ -30,7 +30,8 @@ class SimUi : public ui::Backend {
   int unansweredMessages = 0;
 
   std::vector<ui::FileDialogRequest> fileDialogs;
-  std::deque<std::optional<std::string>> fileDialogAnswers;  // nothing = cancelled
+  // Nothing = cancelled; a name longer than the request's buffer fails too.
+  std::deque<std::optional<std::string>> fileDialogAnswers;
   std::deque<std::optional<std::string>> folderAnswers;
 
   // Called when a form is shown modally; it acts on the form and closes it.

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "platform/win32/file_dialog.h"
 #include "platform/win32/wide.h"
 
 namespace win32 {
@@ -712,7 +713,7 @@ LRESULT CALLBACK Win32Ui::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
 
 std::optional<std::string> Win32Ui::FileDialog(ui::Form* owner,
                                                const ui::FileDialogRequest& request) {
-  return std::nullopt;  // the common dialogs arrive with the file dialog module
+  return ShowWin32FileDialog(OwnerWindow(owner), request);
 }
 
 }  // namespace win32

@@ -1,0 +1,46 @@
+#pragma once
+// The file system and system facts through the C++ standard library alone,
+// for the command-line tools that work on real files without the window
+// layer. Paths are UTF-8 in the host's own syntax.
+#include "platform/files.h"
+#include "platform/system.h"
+
+namespace stdio {
+
+class StdFileSystem : public platform::FileSystem {
+ public:
+  bool FindEntry(const std::string& path) const override;
+  std::optional<platform::FileAttributes> Attributes(const std::string& path) const override;
+  std::optional<std::string> ReadFile(const std::string& path) const override;
+  bool WriteFile(const std::string& path, const std::string& bytes) override;
+  bool MoveFile(const std::string& from, const std::string& to) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool DeleteFile(const std::string& path) override;
+  bool CreateFolder(const std::string& path) override;
+  bool SetReadOnly(const std::string& path, bool readOnly) override;
+  std::optional<std::vector<platform::FolderEntry>> ListFolder(
+      const std::string& folder, const std::string& pattern) const override;
+  platform::DriveType GetDriveType(const std::string& root) const override;
+  std::vector<std::string> LogicalDrives() const override;
+};
+
+// The ANSI code page is Windows-1251; there is no screen (0 x 0) and no
+// other instance to exclude.
+class StdSystem : public platform::System {
+ public:
+  std::string UserName() const override;
+  std::string WindowsFolder() const override;
+  std::string TempPath() const override;
+  std::string ProgramFolder() const override;
+  std::string ProgramFilesFolder() const override;
+  std::string CommandLine() const override { return {}; }
+  int ScreenWidth() const override { return 0; }
+  int ScreenHeight() const override { return 0; }
+  platform::LocalTime Now() const override;
+  bool ClaimSingleInstance(const std::string&) override { return true; }
+  std::string ToAnsi(const std::string& utf8) const override;
+  std::string FromAnsi(const std::string& ansi) const override;
+};
+
+}  // namespace stdio
