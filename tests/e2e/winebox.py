@@ -43,7 +43,7 @@ DESKTOP_SIZE = "1024x768"
 LOCALE = "ru_RU.UTF-8"
 POLL_INTERVAL = 0.25
 COMMAND_TIMEOUT = 60  # one wine helper command (reg, probe) must finish within this
-PREFIX_TIMEOUT = 240  # creating a prefix (wineboot) must finish within this
+PREFIX_TIMEOUT = 150  # one attempt at creating a prefix (wineboot) must finish within this
 
 
 def wait_until(what, poll, timeout, interval=POLL_INTERVAL, clock=time.monotonic, sleep=time.sleep):
@@ -60,14 +60,8 @@ def wait_until(what, poll, timeout, interval=POLL_INTERVAL, clock=time.monotonic
         sleep(min(interval, max(0.0, deadline - clock())))
 
 
-def escape_text(text):
-    """The escaping probe.exe applies to texts (backslash, tab, CR, LF)."""
-    return (text.replace("\\", "\\\\").replace("\t", "\\t").replace("\r", "\\r")
-            .replace("\n", "\\n"))
-
-
 def unescape_text(text):
-    """Inverse of `escape_text`."""
+    """Undoes probe.exe's escaping of backslash, tab, CR and LF in texts."""
     return re.sub(r"\\(.)", lambda m: {"t": "\t", "r": "\r", "n": "\n"}.get(m[1], m[1]), text)
 
 
@@ -290,8 +284,8 @@ class Session:
 
     Entering takes the lock, starts a private Xvfb, makes the prefix when it is
     missing or outdated (or always, with fresh_prefix), kills what an earlier
-    test left running, and resets the program's settings and the D: drive. Leaving kills every Wine process
-    of the prefix and stops the display."""
+    test left running, and resets the program's settings and the D: drive.
+    Leaving kills every Wine process of the prefix and stops the display."""
 
     def __init__(self, name, work_dir=WORK_DIR, win_build_dir=WIN_BUILD_DIR, fresh_prefix=False):
         self.name = name
