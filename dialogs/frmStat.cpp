@@ -16,6 +16,7 @@ FrmStat::FrmStat(app::App& app) : ui::Form(app.platform.ui, "frmStat"), app_(app
   SetBounds({-1, -1, kWidth, kHeight});
   minimizeBox = false;
   List1.SetBounds({kMargin, kMargin, kWidth - 2 * kMargin, kHeight - 3 * kMargin - kButtonHeight});
+  List1.SetFont(0, false, /*monospace=*/true);  // the lines are laid out in columns
   Command1.SetText("Закрыть");
   Command1.SetBounds({kWidth - kMargin - kButtonWidth, kHeight - kMargin - kButtonHeight,
                       kButtonWidth, kButtonHeight});

@@ -42,9 +42,10 @@ void Control::SetColors(uint32_t fore, uint32_t back) {
   backColor_ = back;
   Changed();
 }
-void Control::SetFont(int points, bool bold) {
+void Control::SetFont(int points, bool bold, bool monospace) {
   fontSize_ = points;
   bold_ = bold;
+  monospace_ = monospace;
   Changed();
 }
 void Control::SetPicture(int resourceId) {

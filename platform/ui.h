@@ -83,7 +83,8 @@ class Control {
   void SetColors(uint32_t fore, uint32_t back);
   int fontSize() const { return fontSize_; }  // points; 0 = the dialog font
   bool bold() const { return bold_; }
-  void SetFont(int points, bool bold);
+  bool monospace() const { return monospace_; }
+  void SetFont(int points, bool bold, bool monospace = false);
   int picture() const { return picture_; }  // bitmap resource id, 0 = none
   void SetPicture(int resourceId);
   bool isDefault() const { return default_; }
@@ -126,7 +127,7 @@ class Control {
   bool visible_ = true, enabled_ = true, checked_ = false, default_ = false;
   uint32_t foreColor_ = kDefaultColor, backColor_ = kDefaultColor;
   int fontSize_ = 0;
-  bool bold_ = false;
+  bool bold_ = false, monospace_ = false;
   int picture_ = 0;
   std::vector<ListItem> items_;
   int selected_ = -1;

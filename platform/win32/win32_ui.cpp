@@ -360,11 +360,15 @@ void Win32Ui::ApplyItems(FormWindow& fw, ui::Control& c, HWND hwnd) {
 
 void Win32Ui::ApplyFont(FormWindow& fw, ui::Control& c, HWND hwnd) {
   HFONT font = font_;
-  if (c.fontSize() > 0 || c.bold()) {
+  if (c.fontSize() > 0 || c.bold() || c.monospace()) {
     LOGFONTW lf{};
     GetObjectW(font_, sizeof(lf), &lf);
     if (c.fontSize() > 0) lf.lfHeight = -MulDiv(c.fontSize(), dpi_, 72);
     if (c.bold()) lf.lfWeight = FW_BOLD;
+    if (c.monospace()) {  // the font mapper falls back to any fixed-pitch face
+      lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+      wcscpy(lf.lfFaceName, L"Courier New");
+    }
     if (fw.fonts.count(&c)) DeleteObject(fw.fonts[&c]);
     font = fw.fonts[&c] = CreateFontIndirectW(&lf);
   }
