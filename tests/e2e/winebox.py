@@ -498,7 +498,10 @@ class Session:
 
     def click(self, window, button=1):
         """A real mouse click (X events, as a user's) at the window's centre."""
-        x, y = window.center
+        self.click_at(*window.center, button=button)
+
+    def click_at(self, x, y, button=1):
+        """A real mouse click at a point given in Wine screen coordinates."""
         dx, dy = self.desktop_offset()
         self._xdotool("mousemove", "--sync", str(x + dx), str(y + dy), "click", str(button))
 

@@ -1,0 +1,73 @@
+"""The form toolkit's Win32 backend, through toolkit_demo.exe: every kind of
+control shows its state, and real clicks reach the form's handlers."""
+import shutil
+
+import winebox
+from wine_case import WineTestCase
+
+CAPTION = "Проверка элементов"
+
+
+class ToolkitTest(WineTestCase):
+    def setUp(self):
+        super().setUp()
+        folder = self.session.drive_c / "Demo"
+        folder.mkdir(parents=True, exist_ok=True)
+        shutil.copyfile(self.session.built("toolkit_demo.exe"), folder / "toolkit_demo.exe")
+        self.log = folder / "toolkit_demo.log"
+        self.log.unlink(missing_ok=True)
+        self.program = self.session.start('"C:\\Demo\\toolkit_demo.exe"', "C:\\Demo\\")
+        self.form = self.session.wait_window(pid=self.program.pid, caption=CAPTION)
+
+    def control(self, cls, caption):
+        found = [w for w in self.session.children(self.form, cls=cls) if w.caption == caption]
+        self.assertEqual(len(found), 1, f"{cls} {caption!r} among {self.session.children(self.form)}")
+        return found[0]
+
+    def logged(self):
+        return self.log.read_text(encoding="utf-8").splitlines() if self.log.exists() else []
+
+    def wait_logged(self, line):
+        winebox.wait_until(f"{line!r} in the log", lambda: line in self.logged(), timeout=20)
+
+    def test_every_control_shows_its_state(self):
+        self.control("Button", "Рамка")
+        self.control("Static", "Готово")
+        self.control("Button", "Пуск")
+        self.control("Button", "Параметр")
+        self.control("Edit", "Имя")
+        self.control("Button", "Картинка")
+        self.assertEqual(len(self.session.children(self.form, cls="ListBox")), 2)
+        self.assertEqual(len(self.session.children(self.form, cls="ComboBox")), 1)
+        # The timer ticks three times, then switches itself off.
+        self.wait_logged("ticks 3")
+        self.control("Static", "Тиков: 3")
+
+    def test_clicks_reach_the_handlers(self):
+        self.session.click(self.control("Button", "Пуск"))
+        self.wait_logged("click cmdGo")
+        status = self.control("Static", "Нажата кнопка")
+        self.assertEqual(self.session.window_text(status), "Нажата кнопка")
+
+        self.session.click(self.control("Button", "Параметр"))
+        self.wait_logged("check chkOption 1")
+
+        # The check box of the first line of the check list sits at its left edge.
+        check_list = min(self.session.children(self.form, cls="ListBox"), key=lambda w: w.rect[1])
+        left, top, _, _ = check_list.rect
+        self.session.click_at(left + 9, top + 11)
+        self.wait_logged("item lstPackages 0 1")
+
+    def test_closing_the_window_ends_the_program(self):
+        self.session.press_key("alt+F4")
+        self.wait_logged("unload")
+        self.program.wait(timeout=20)
+        self.assertFalse(self.program.running())
+
+    def test_menu_shortcut_runs_its_item(self):
+        self.wait_logged("ticks 3")
+        self.session.click(self.control("Button", "Пуск"))  # the form has the focus
+        self.session.press_key("F5")
+        box = self.wait_message_box(self.program)
+        self.assertEqual(self.session.message_text(box), "Привет из меню")
+        self.assertIn("menu mnuHello", self.logged())
