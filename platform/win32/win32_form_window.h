@@ -1,0 +1,58 @@
+#pragma once
+// What the Win32 backend keeps for each open form, shared by its parts:
+// forms and the message loop, controls, and menus.
+#include "platform/win32/windows_api.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/win32/win32_ui.h"
+
+namespace win32 {
+
+constexpr int kFirstControlId = 100;
+constexpr UINT kFirstMenuId = 2000;
+constexpr int kCheckBoxSize = 13;  // the check box of a check-list line, at 96 DPI
+
+// A solid brush for a control's own background colour.
+struct Brush {
+  HBRUSH h = nullptr;
+  COLORREF color = 0;
+  ~Brush() {
+    if (h) DeleteObject(h);
+  }
+};
+
+struct Win32Ui::FormWindow {
+  Win32Ui* ui = nullptr;
+  ui::Form* form = nullptr;
+  HWND hwnd = nullptr;
+  HWND tooltip = nullptr;
+  HMENU menu = nullptr;
+  HACCEL accelerators = nullptr;
+  std::map<ui::Control*, HWND> controls;
+  std::map<int, ui::Control*> byId;
+  std::map<ui::Control*, std::vector<ui::ListItem>> shownItems;
+  std::map<ui::Control*, HFONT> fonts;
+  std::map<ui::Control*, HBITMAP> bitmaps;
+  std::map<ui::Control*, std::unique_ptr<Brush>> brushes;
+  std::map<UINT, ui::MenuItem*> menuItems;
+  std::map<UINT_PTR, ui::Timer*> timers;
+  bool modal = false;
+
+  ~FormWindow() {
+    for (auto& [c, f] : fonts) DeleteObject(f);
+    for (auto& [c, b] : bitmaps) DeleteObject(b);
+    if (accelerators) DestroyAcceleratorTable(accelerators);
+  }
+  ui::Control* ControlOf(HWND h) const {
+    for (auto& [c, w] : controls) {
+      if (w == h) return c;
+    }
+    return nullptr;
+  }
+};
+
+
+}  // namespace win32
