@@ -180,3 +180,17 @@ TEST(Settings, EveryKeyHasItsDefaultAndNumbersSurviveGarbage) {
                                      "Software\\Orvanta\\Install", "Speed"),
             "1");
 }
+
+TEST_F(StartupTest, CommandLinesOfAnyShapeNeverCrashOrStoreJunk) {
+  uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  for (int i = 0; i < 2000; ++i) {
+    std::string line = (i % 2) ? "/ADD" : "";
+    const int length = static_cast<int>(next() % 40);
+    for (int k = 0; k < length; ++k) line += static_cast<char>(next() >> 16);
+    m.system.commandLine = line;
+    app::ApplyCommandLine(a);
+  }
+  EXPECT_EQ(m.registry.writeCount, 0u);
+  EXPECT_TRUE(m.ui.messages.empty());
+}
