@@ -39,7 +39,6 @@ struct Win32Ui::FormWindow {
   std::map<ui::Control*, std::unique_ptr<Brush>> brushes;
   std::map<UINT, ui::MenuItem*> menuItems;
   std::map<UINT_PTR, ui::Timer*> timers;
-  bool modal = false;
 
   ~FormWindow() {
     for (auto& [c, f] : fonts) DeleteObject(f);

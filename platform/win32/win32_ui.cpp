@@ -146,7 +146,6 @@ void Win32Ui::PumpUntilClosed(const ui::Form& form) {
 void Win32Ui::RunModal(ui::Form& form, ui::Form* owner) {
   FormWindow* fw = Find(form);
   if (!fw) return;
-  fw->modal = true;
   HWND ownerHwnd = OwnerWindow(owner);
   if (ownerHwnd) {
     SetWindowLongPtrW(fw->hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(ownerHwnd));
