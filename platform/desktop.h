@@ -2,8 +2,11 @@
 // Other programs' windows: the window tree, text, z-order, the cursor and
 // injected mouse input. All coordinates are physical screen pixels.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -35,6 +38,27 @@ constexpr uint32_t kNoMove = 0x0002;
 constexpr uint32_t kNoActivate = 0x0010;
 constexpr uint32_t kShowWindow = 0x0040;
 }  // namespace swp
+
+// One mouse event seen by the global mouse hook.
+enum class HookAction { Press, Move, Release };
+struct HookEvent {
+  HookAction action = HookAction::Move;
+  int button = 0;  // 1 left, 2 right, 4 middle; 0 for a move
+  Point point;     // screen pixels where it happened
+};
+
+// An installed global mouse hook; destroying it removes the hook, so every
+// way out of a recording (stop, close, an exception) unhooks.
+class MouseHook {
+ public:
+  virtual ~MouseHook() = default;
+};
+
+// A picture of the whole screen, rows top to bottom, 3 bytes (R, G, B) a pixel.
+struct ScreenImage {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb;
+};
 
 class Desktop {
  public:
@@ -68,6 +92,17 @@ class Desktop {
 
   // Lets the program's own message queue run once.
   virtual void PumpMessages() = 0;
+
+  // Installs a global mouse hook whose events reach `onEvent` on this (the
+  // user-interface) thread, in the order they happened, before the window
+  // under the cursor gets them. Null when the system refuses the hook.
+  virtual std::unique_ptr<MouseHook> InstallMouseHook(
+      std::function<void(const HookEvent&)> onEvent) = 0;
+
+  // The clipboard's text; empty when it holds none.
+  virtual std::string ClipboardText() const = 0;
+  // The screen as it is now; an empty image when it cannot be read.
+  virtual ScreenImage CaptureScreen() const = 0;
 };
 
 }  // namespace platform

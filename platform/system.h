@@ -22,6 +22,8 @@ class System {
   virtual int ScreenWidth() const = 0;              // physical pixels
   virtual int ScreenHeight() const = 0;
   virtual LocalTime Now() const = 0;
+  // Milliseconds of a clock that only moves forward (time-outs are measured on it).
+  virtual long long TickCountMs() const = 0;
   // Creates the named single-instance semaphore and keeps it for the life of
   // the process; true when no other process holds one of that name.
   virtual bool ClaimSingleInstance(const std::string& name) = 0;

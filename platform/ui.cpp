@@ -172,9 +172,18 @@ void Form::Hide() {
   if (state_ == FormState::Shown) ui_.ShowWindowOf(*this, false);
 }
 
-void Form::Close() {
+void Form::SetRegion(std::vector<Rect> rects) {
+  region_ = std::move(rects);
+  if (IsOpen()) ui_.RegionChanged(*this);
+}
+
+void Form::BeginDrag() {
+  if (IsOpen()) ui_.BeginDrag(*this);
+}
+
+void Form::Close(CloseReason reason) {
   if (!IsOpen()) return;
-  if (onQueryClose && !onQueryClose()) return;
+  if (onQueryClose && !onQueryClose(reason)) return;
   if (onUnload) onUnload();
   if (IsOpen()) ui_.DestroyWindowOf(*this);
 }

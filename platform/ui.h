@@ -196,6 +196,9 @@ class MenuItem {
 
 enum class FormState { Closed, Hidden, Shown };
 
+// Why a form is asked to close.
+enum class CloseReason { User, Program, SessionEnd };
+
 class Form {
  public:
   Form(Backend& ui, std::string name);
@@ -216,6 +219,13 @@ class Form {
   bool toolWindow = false;      // no caption bar (the control bar)
   bool minimizeBox = true;
   int icon = 0;                 // icon resource id, 0 = the program's icon
+  // The visible shape: the union of these client rectangles; empty = the
+  // whole window. Applied when the window is created and on SetRegion.
+  const std::vector<Rect>& region() const { return region_; }
+  void SetRegion(std::vector<Rect> rects);
+  // Lets the user move the window by dragging from the current mouse press,
+  // as if its caption bar had been pressed.
+  void BeginDrag();
 
   FormState state() const { return state_; }
   bool IsOpen() const { return state_ != FormState::Closed; }
@@ -226,7 +236,7 @@ class Form {
   void Hide();
   // Asks the form to close (as the title-bar button does): onQueryClose may
   // refuse; otherwise the form unloads and its window is destroyed.
-  void Close();
+  void Close(CloseReason reason = CloseReason::Program);
   WindowHandle handle() const;
 
   MenuItem& menu() { return menu_; }
@@ -238,8 +248,9 @@ class Form {
   Control* FindControl(const std::string& controlName) const;
 
   std::function<void()> onLoad;           // before the window is first shown
-  std::function<bool()> onQueryClose;     // false keeps the form open
+  std::function<bool(CloseReason)> onQueryClose;  // false keeps the form open
   std::function<void()> onUnload;
+  std::function<void(const MouseInfo&)> onMouseDown;  // on the form's background
 
   // Backend notifications.
   void ControlChanged(Control& c);
@@ -256,6 +267,7 @@ class Form {
   Rect bounds_{-1, -1, 400, 300};
   FormState state_ = FormState::Closed;
   MenuItem menu_;
+  std::vector<Rect> region_;
   std::vector<Control*> controls_;
   std::vector<Timer*> timers_;
 };
@@ -290,6 +302,10 @@ class Backend {
   virtual void MenuChanged(Form& form) = 0;
   virtual void ShowPopupMenu(Form& form, MenuItem& popup) = 0;
   virtual WindowHandle HandleOf(const Form& form) const = 0;
+  virtual void RegionChanged(Form& form) = 0;
+  virtual void BeginDrag(Form& form) = 0;
+  // Where the caret stands in a text box, in characters from the start.
+  virtual int CaretPosition(const Form& form, const Control& textBox) const = 0;
 
   // The chosen path, or nothing when the user cancelled.
   virtual std::optional<std::string> FileDialog(Form* owner, const FileDialogRequest& request) = 0;
@@ -297,6 +313,8 @@ class Backend {
 
   // Runs the message loop until the last form has closed; returns the exit code.
   virtual int Run() = 0;
+  // The code that Run returns (0 unless set).
+  virtual void SetExitCode(int code) = 0;
 };
 
 }  // namespace ui

@@ -9,6 +9,93 @@ namespace sim {
 using platform::Point;
 using platform::WindowHandle;
 
+namespace {
+
+int ButtonOf(uint32_t flags) {
+  using namespace platform::mouse;
+  if (flags & (kRightDown | kRightUp)) return 2;
+  if (flags & (kMiddleDown | kMiddleUp)) return 4;
+  return 1;
+}
+
+uint32_t FlagsOf(platform::HookAction action, int button) {
+  using namespace platform::mouse;
+  const bool down = action == platform::HookAction::Press;
+  switch (button) {
+    case 2: return down ? kRightDown : kRightUp;
+    case 4: return down ? kMiddleDown : kMiddleUp;
+    default: return down ? kLeftDown : kLeftUp;
+  }
+}
+
+}  // namespace
+
+class SimMouseHook : public platform::MouseHook {
+ public:
+  SimMouseHook(SimDesktop& desktop, int id) : desktop_(desktop), id_(id) {}
+  ~SimMouseHook() override { desktop_.hooks_.erase(id_); }
+
+ private:
+  SimDesktop& desktop_;
+  int id_;
+};
+
+std::unique_ptr<platform::MouseHook> SimDesktop::InstallMouseHook(
+    std::function<void(const platform::HookEvent&)> onEvent) {
+  if (refuseHooks) {
+    refuseHooks = false;
+    return nullptr;
+  }
+  const int id = nextHook_++;
+  hooks_[id] = std::move(onEvent);
+  return std::make_unique<SimMouseHook>(*this, id);
+}
+
+void SimDesktop::RunHooks(const platform::HookEvent& event) {
+  const auto hooks = hooks_;  // a hook may remove itself
+  for (const auto& [id, onEvent] : hooks) onEvent(event);
+}
+
+void SimDesktop::UserPress(Point at, int button) {
+  RunHooks({platform::HookAction::Press, button, at});
+  cursor_ = at;
+  DeliverButton(FlagsOf(platform::HookAction::Press, button), at);
+}
+
+void SimDesktop::UserMove(Point to) {
+  RunHooks({platform::HookAction::Move, 0, to});
+  cursor_ = to;
+}
+
+void SimDesktop::UserRelease(Point at, int button) {
+  RunHooks({platform::HookAction::Release, button, at});
+  cursor_ = at;
+  DeliverButton(FlagsOf(platform::HookAction::Release, button), at);
+}
+
+void SimDesktop::UserClick(Point at, int button) {
+  UserPress(at, button);
+  UserRelease(at, button);
+}
+
+platform::ScreenImage SimDesktop::CaptureScreen() const {
+  platform::ScreenImage image{screenWidth, screenHeight, {}};
+  image.rgb.assign(size_t(screenWidth) * screenHeight * 3, 0x3A);
+  // Windows back to front as grey boxes, so a picture shows what was open.
+  const std::vector<WindowHandle> front = ZOrdered();
+  for (auto it = front.rbegin(); it != front.rend(); ++it) {
+    const Window& w = windows_.at(*it);
+    if (!w.visible) continue;
+    for (int y = std::max(w.rect.top, 0); y < std::min(w.rect.top + w.rect.height, screenHeight); ++y) {
+      for (int x = std::max(w.rect.left, 0); x < std::min(w.rect.left + w.rect.width, screenWidth); ++x) {
+        const size_t i = (size_t(y) * screenWidth + x) * 3;
+        image.rgb[i] = image.rgb[i + 1] = image.rgb[i + 2] = 0xD4;
+      }
+    }
+  }
+  return image;
+}
+
 const SimDesktop::Window* SimDesktop::Get(WindowHandle h) const {
   auto it = windows_.find(h);
   return it == windows_.end() ? nullptr : &it->second;
@@ -176,7 +263,20 @@ Point SimDesktop::ToPixel(uint32_t flags, int x, int y) const {
 void SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
   const Point at = ToPixel(flags, x, y);
   injected.push_back({flags, x, y, at});
+  using namespace platform::mouse;
+  // Injected input passes the low-level hooks too, as on Windows.
+  if (flags & (kLeftDown | kRightDown | kMiddleDown)) {
+    RunHooks({platform::HookAction::Press, ButtonOf(flags), at});
+  } else if (flags & (kLeftUp | kRightUp | kMiddleUp)) {
+    RunHooks({platform::HookAction::Release, ButtonOf(flags), at});
+  } else if (flags & kMove) {
+    RunHooks({platform::HookAction::Move, 0, at});
+  }
   cursor_ = at;
+  DeliverButton(flags, at);
+}
+
+void SimDesktop::DeliverButton(uint32_t flags, Point at) {
   using namespace platform::mouse;
   if (flags & (kLeftDown | kRightDown | kMiddleDown)) pressed_ = WindowFromPoint(at);
   if (flags & kLeftUp) {

@@ -45,6 +45,17 @@ class SimDesktop : public platform::Desktop {
     platform::Point pixel;   // the screen point it landed on
   };
   std::vector<InjectedEvent> injected;
+
+  // A user's hand on the mouse: each event goes through the installed hooks
+  // first, then moves the cursor and reaches the window under it.
+  void UserPress(platform::Point at, int button = 1);
+  void UserMove(platform::Point to);
+  void UserRelease(platform::Point at, int button = 1);
+  void UserClick(platform::Point at, int button = 1);
+  bool refuseHooks = false;  // the next InstallMouseHook fails
+  int hookCount() const { return static_cast<int>(hooks_.size()); }
+  std::string clipboard;
+
   std::vector<platform::Point> cursorMoves;  // every SetCursorPos
   std::vector<platform::WindowHandle> foregroundCalls;
   std::vector<std::pair<platform::WindowHandle, uint32_t>> notTopmostCalls;
@@ -72,6 +83,10 @@ class SimDesktop : public platform::Desktop {
   void SendSetText(platform::WindowHandle window, const std::string& text) override;
   std::string SendGetText(platform::WindowHandle window, int maxChars) const override;
   void PumpMessages() override { ++pumps; }
+  std::unique_ptr<platform::MouseHook> InstallMouseHook(
+      std::function<void(const platform::HookEvent&)> onEvent) override;
+  std::string ClipboardText() const override { return clipboard; }
+  platform::ScreenImage CaptureScreen() const override;
 
  private:
   struct Window {
@@ -89,6 +104,11 @@ class SimDesktop : public platform::Desktop {
   platform::WindowHandle DeepestChildAt(platform::WindowHandle parent, platform::Point p) const;
   platform::Point ToPixel(uint32_t flags, int x, int y) const;
   void BringToFront(platform::WindowHandle topLevel);
+  void RunHooks(const platform::HookEvent& event);
+  // A button going down or up at a screen point: a press and a release on
+  // the same window click it.
+  void DeliverButton(uint32_t flags, platform::Point at);
+  friend class SimMouseHook;
 
   platform::WindowHandle next_ = 0x20000;
   std::map<platform::WindowHandle, Window> windows_;
@@ -96,6 +116,8 @@ class SimDesktop : public platform::Desktop {
   std::vector<platform::WindowHandle> zorder_;  // top-level windows, front first
   platform::Point cursor_;
   platform::WindowHandle pressed_ = 0;
+  std::map<int, std::function<void(const platform::HookEvent&)>> hooks_;
+  int nextHook_ = 1;
 };
 
 }  // namespace sim

@@ -3,6 +3,7 @@
 namespace sim {
 
 SimMachine::SimMachine() {
+  system.clockMs = &ui.nowMs;
   files.AddDrive('C', platform::DriveType::Fixed);
   files.AddDrive('D', platform::DriveType::CdRom);
   files.MakeFolders(system.windowsFolder);

@@ -17,6 +17,7 @@ class SimSystem : public platform::System {
   int screenWidth = 1024, screenHeight = 768;
   platform::LocalTime now{2026, 12, 8, 14, 3, 27};
   bool otherInstanceRunning = false;
+  const long long* clockMs = nullptr;  // the virtual clock of the toolkit
   int instanceClaims = 0;
 
   void AdvanceSeconds(int seconds);
@@ -30,6 +31,7 @@ class SimSystem : public platform::System {
   int ScreenWidth() const override { return screenWidth; }
   int ScreenHeight() const override { return screenHeight; }
   platform::LocalTime Now() const override { return now; }
+  long long TickCountMs() const override { return clockMs ? *clockMs : 0; }
   bool ClaimSingleInstance(const std::string&) override {
     ++instanceClaims;
     return !otherInstanceRunning;

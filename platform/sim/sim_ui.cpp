@@ -121,4 +121,10 @@ std::optional<std::string> SimUi::BrowseForFolder(ui::Form*, const std::string&)
   return answer;
 }
 
+int SimUi::CaretPosition(const ui::Form&, const ui::Control& textBox) const {
+  auto it = carets.find(textBox.name());
+  const int length = static_cast<int>(text::CharCount(textBox.text()));
+  return it == carets.end() ? length : std::clamp(it->second, 0, length);
+}
+
 }  // namespace sim

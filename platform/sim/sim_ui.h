@@ -64,8 +64,16 @@ class SimUi : public ui::Backend {
   std::optional<std::string> BrowseForFolder(ui::Form* owner, const std::string& title) override;
   int Run() override {
     ++runCalls;
-    return 0;
+    return exitCode;
   }
+  void SetExitCode(int code) override { exitCode = code; }
+  void RegionChanged(ui::Form&) override {}
+  void BeginDrag(ui::Form& form) override { drags.push_back(form.name()); }
+  int CaretPosition(const ui::Form&, const ui::Control& textBox) const override;
+
+  int exitCode = 0;
+  std::vector<std::string> drags;
+  std::map<std::string, int> carets;  // by control name; absent = end of the text
 
   std::vector<std::string> popupsShown;
 

@@ -14,7 +14,7 @@ class TestForm : public ui::Form {
       ++loads;
       tmrFast.SetEnabled(true);
     };
-    onQueryClose = [this] { return allowClose; };
+    onQueryClose = [this](ui::CloseReason) { return allowClose; };
     onUnload = [this] { ++unloads; };
     tmrFast.onTick = [this] { ++fastTicks; };
     tmrSlow.onTick = [this] {
