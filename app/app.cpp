@@ -1,5 +1,6 @@
 #include "app/app.h"
 
+#include "engine/frmStels.h"
 #include "library/frmMain.h"
 #include "script/playback.h"
 
@@ -29,6 +30,11 @@ int App::MessageBox(const std::string& text, unsigned flags, const std::string& 
 library::FrmMain& App::MainWindow() {
   if (!mainWindow_) mainWindow_ = std::make_unique<library::FrmMain>(*this);
   return *mainWindow_;
+}
+
+engine::FrmStels& App::ControlBar() {
+  if (!controlBarWindow_) controlBarWindow_ = std::make_unique<engine::FrmStels>(*this);
+  return *controlBarWindow_;
 }
 
 }  // namespace app

@@ -2,7 +2,9 @@
 // The one object that owns the program's process-wide state. A test makes a
 // simulated machine and a fresh App; the Windows program makes one of each.
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/macros.h"
 #include "app/settings.h"
@@ -12,6 +14,9 @@
 
 namespace library {
 class FrmMain;
+}
+namespace engine {
+class FrmStels;
 }
 namespace script {
 class ControlBarLink;
@@ -27,6 +32,13 @@ struct PendingPackage {
   std::string packageName;
   std::string description;
   std::string parameters;
+};
+
+// A run started from the command line, with nobody at the keyboard.
+struct UnattendedRun {
+  int speed = -1;           // 0..2 for this run only; -1 = the stored speed
+  int timeoutSeconds = 0;   // 0 = wait for a window without limit
+  std::string reportPath;   // empty = show the statistics window at the end
 };
 
 class App {
@@ -48,6 +60,13 @@ class App {
   int mouseScaleX = 0, mouseScaleY = 0;          // absolute mouse units per screen pixel
   script::ControlBarLink* controlBar = nullptr;  // the open control bar, null when closed
 
+  // Recording or playing: what the control bar does when it opens.
+  bool recordingMode = false;
+  std::vector<std::string> playQueue;  // script paths from index 1; index 0 is empty
+  std::string currentScriptPath;
+  std::optional<UnattendedRun> unattended;
+  int exitCode = 0;  // of a run that ends before the message loop starts
+
   std::string Expand(const std::string& text) const;
   std::string Contract(const std::string& text) const;
 
@@ -57,9 +76,11 @@ class App {
                  const std::string& caption = kAppTitle, ui::Form* owner = nullptr);
 
   library::FrmMain& MainWindow();
+  engine::FrmStels& ControlBar();
 
  private:
   std::unique_ptr<library::FrmMain> mainWindow_;
+  std::unique_ptr<engine::FrmStels> controlBarWindow_;
 };
 
 }  // namespace app

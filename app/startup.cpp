@@ -1,6 +1,8 @@
 #include "app/startup.h"
 
+#include "app/command_line.h"
 #include "app/paths.h"
+#include "engine/unattended.h"
 #include "library/frmMain.h"
 #include "platform/text.h"
 
@@ -8,6 +10,8 @@ namespace app {
 namespace {
 
 constexpr size_t kMinCommandChars = 7;  // "/ADD" plus at least a short path
+constexpr const char* kSecondCopy = "Повторный запуск!";
+constexpr int kRefusedRun = 2;
 
 std::string SpeedFromText(const std::string& value) {
   return value == "0" || value == "1" ? value : "2";
@@ -21,7 +25,7 @@ std::string IniFilePath(const App& app) {
 
 bool CheckSingleInstance(App& app) {
   if (app.platform.system.ClaimSingleInstance(kAppTitle)) return true;
-  app.MessageBox("Повторный запуск!", ui::mb::kOk);
+  app.MessageBox(kSecondCopy, ui::mb::kOk);
   return false;
 }
 
@@ -64,13 +68,25 @@ bool WriteGeneralSetting(App& app, const std::string& key, const std::string& va
 }
 
 bool Main(App& app) {
-  if (!CheckSingleInstance(app)) return false;
+  const CommandLineRun run = ParseRunCommand(app.platform.files, app.platform.system.CommandLine());
+  const bool commandLineRun = run.kind != CommandLineRun::Kind::None || !run.error.empty();
+  if (!app.platform.system.ClaimSingleInstance(kAppTitle)) {
+    if (commandLineRun) {
+      engine::TellAboutRun(app, run, kSecondCopy);
+      app.exitCode = kRefusedRun;
+    } else {
+      app.MessageBox(kSecondCopy, ui::mb::kOk);
+    }
+    return false;
+  }
   app.macros = BuildMacroTable(app.platform);
   if (IsRunningFromCdRom(app.platform.files, app.platform.system.ProgramFolder())) {
-    ReadCdSettings(app);
-  } else {
+    // A run with a report never waits for anybody, not even for this message.
+    if (!commandLineRun || run.options.reportPath.empty()) ReadCdSettings(app);
+  } else if (!commandLineRun) {
     ApplyCommandLine(app);
   }
+  if (commandLineRun) return engine::StartCommandLineRun(app, run);
   app.MainWindow().Show();
   return true;
 }

@@ -10,8 +10,10 @@ namespace app {
 constexpr const char* kIniFileName = "orvanta.ini";
 constexpr const char* kIniSection = "General";
 
-// Runs the start-up sequence and shows the library window. False when
-// another copy runs: the caller then ends the process without a window.
+// Runs the start-up sequence and shows the library window, or starts the run
+// that the command line asks for. False when there is nothing left to do
+// (another copy runs, or a bad command line was reported): the caller then
+// ends the process with `app.exitCode`.
 bool Main(App& app);
 
 bool CheckSingleInstance(App& app);

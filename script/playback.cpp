@@ -113,24 +113,24 @@ int AbsoluteCoordinate(int pixel, int screenPixels) {
   return static_cast<int>(std::clamp<long long>(units, 0, kUnits - 1));
 }
 
-bool StartScript(app::App& app, const std::string& path) {
+bool StartScript(app::App& app, const std::string& path, StartFailure* why) {
   const platform::FileSystem& files = app.platform.files;
   ScriptBuffer& script = app.script;
-  if (!app::PathExists(files, path) || !script.LoadPlainScript(files, path) ||
-      !script.IsVersionSupported()) {
+  const auto fail = [&](StartFailure failure) {
+    if (why) *why = failure;
     FailStart(app);
     return false;
-  }
+  };
+  if (!app::PathExists(files, path)) return fail(StartFailure::ScriptMissing);
+  if (!script.LoadPlainScript(files, path)) return fail(StartFailure::ScriptDamaged);
+  if (!script.IsVersionSupported()) return fail(StartFailure::VersionUnsupported);
   const std::string program = app.Expand(script.ReadProgramPath());
-  if (!app::PathExists(files, program)) {
-    FailStart(app);
-    return false;
-  }
+  if (!app::PathExists(files, program)) return fail(StartFailure::ProgramMissing);
   app.pendingPackage.parameters = script.ReadParameters();
   if (!LaunchProgram(app, program, app.pendingPackage.parameters)) {
-    FailStart(app);
-    return false;
+    return fail(StartFailure::LaunchFailed);
   }
+  if (why) *why = StartFailure::None;
   script.RewindBlocks();
   if (app.controlBar) app.controlBar->NextDo();
   return true;

@@ -20,10 +20,16 @@ int MouseScaleFactor(int screenPixels);
 // to miss a button at the far side of a large screen.
 int AbsoluteCoordinate(int pixel, int screenPixels);
 
+// Why a script could not be started.
+enum class StartFailure {
+  None, ScriptMissing, ScriptDamaged, VersionUnsupported, ProgramMissing, LaunchFailed
+};
+
 // Loads the script, checks its version and program, launches the program and
 // hands over to the control bar's NextDo. Every failure stops tmrDo, starts
-// tmrExit and closes the statistics entry with result 0; true on success.
-bool StartScript(app::App& app, const std::string& path);
+// tmrExit and closes the statistics entry with result 0 (and says why in
+// `why` when given); true on success.
+bool StartScript(app::App& app, const std::string& path, StartFailure* why = nullptr);
 // Starts the program through the shell, owned by the control bar; true when
 // it started.
 bool LaunchProgram(app::App& app, const std::string& program, const std::string& parameters);

@@ -1,0 +1,240 @@
+#include "engine/frmStels.h"
+
+#include "app/macros.h"
+#include "library/frmMain.h"
+
+namespace engine {
+namespace {
+
+using namespace bar_layout;
+
+constexpr int kFullHeight = kPanelTop + kPanelHeight;
+constexpr int kActLeft = 48, kActTop = 17, kActHeight = 26;
+constexpr uint32_t kBarWindowPosFlags = platform::swp::kShowWindow | platform::swp::kNoActivate |
+                                        platform::swp::kNoMove | platform::swp::kNoSize;
+constexpr int kShowMinimized = 2;
+
+// Layout of the text panel, in client pixels below the strip.
+constexpr int kPanelMargin = 8, kPanelButtonWidth = 100, kPanelButtonHeight = 25;
+
+}  // namespace
+
+FrmStels::FrmStels(app::App& app)
+    : ui::Form(app.platform.ui, "frmStels"),
+      app_(app),
+      recorder_(std::make_unique<Recorder>(app, *this)),
+      player_(std::make_unique<Player>(app, *this)) {
+  toolWindow = true;
+  minimizeBox = false;
+  BuildControls();
+  BuildPasteMenu();
+  WireHandlers();
+}
+
+FrmStels::~FrmStels() {
+  if (app_.controlBar == this) app_.controlBar = nullptr;
+}
+
+void FrmStels::BuildControls() {
+  imgLogo.SetBounds({8, 6, 32, 32});
+  lblCaption.SetFont(12, /*bold=*/true, /*monospace=*/true);
+  lblCaption.SetText("Запись");
+  lblKolvoProg.SetFont(12, /*bold=*/true);
+  lblKolvoProg.SetText("1/1");
+  lblKolvoProg.SetBounds({272, 10, 64, 22});
+  Line7.SetBounds({342, 0, 1, kStripHeight});
+  Line7.SetColors(ui::kDefaultColor, ui::Rgb(128, 128, 128));
+  imgPlay.SetTooltip("Продолжить установку");
+  imgPause.SetTooltip("Режим Паузы");
+  imgStop.SetTooltip("Остановить Запись/Воспроизведение");
+  imgPlayNext.SetTooltip("Перейти к установке следующего пакета");
+  imgPlay.SetPicture(bitmap::kPlay);
+  imgPause.SetPicture(bitmap::kPause);
+  imgStop.SetPicture(bitmap::kStop);
+  imgPlayNext.SetPicture(bitmap::kNext);
+
+  const int panelWidth = kStripWidth - 2 * kPanelMargin;
+  Text1.SetBounds({kPanelMargin, kPanelTop + 8, panelWidth, 23});
+  chkFilter.SetText("Фильтр");
+  chkFilter.SetTooltip("Уберите галочку, если Вы не можете вставить текст в текстовое поле");
+  chkFilter.SetBounds({kPanelMargin, kPanelTop + 38, 100, 20});
+  chkReplace.SetText("Автозамена");
+  chkReplace.SetBounds({kPanelMargin + 110, kPanelTop + 38, 120, 20});
+  const int buttonTop = kPanelTop + 66;
+  Command1.SetText("Вставить");
+  Command1.SetTooltip("Вставить данные из буфера обмена");
+  Command1.SetBounds({kPanelMargin, buttonTop, kPanelButtonWidth, kPanelButtonHeight});
+  cmdBrowse.SetText("Обзор");
+  cmdBrowse.SetTooltip("Вызвать окно выбора папки");
+  cmdBrowse.SetBounds(
+      {kPanelMargin + kPanelButtonWidth + 8, buttonTop, kPanelButtonWidth, kPanelButtonHeight});
+  Command3.SetText("Панель");
+  Command3.SetTooltip("Панель управления: Установка и удаление программ");
+  Command3.SetBounds({kStripWidth - kPanelMargin - kPanelButtonWidth, buttonTop,
+                      kPanelButtonWidth, kPanelButtonHeight});
+  lblStatus.SetText("Строка информации");
+  lblStatus.SetBounds({kPanelMargin, buttonTop + 36, panelWidth, kFullHeight - buttonTop - 44});
+}
+
+void FrmStels::BuildPasteMenu() {
+  mnuPastT.Add("mnuBuffer", "Из буфера обмена").onClick = [this] {
+    recorder_->PasteText(app_.platform.desktop.ClipboardText());
+  };
+  const auto pasteMacro = [this](size_t row) {
+    return [this, row] { recorder_->PasteText(app_.macros.values[row]); };
+  };
+  mnuPastT.Add("mnuProgramfiles", "Путь к папке Program Files").onClick = pasteMacro(0);
+  mnuPastT.Add("mnuUserName", "Имя пользователя").onClick = pasteMacro(1);
+  mnuPastT.Add("mnuTemp", "Путь к временной папке TEMP").onClick = pasteMacro(3);
+}
+
+void FrmStels::WireHandlers() {
+  onLoad = [this] { OnLoad(); };
+  onQueryClose = [](ui::CloseReason reason) { return reason != ui::CloseReason::SessionEnd; };
+  onUnload = [this] {
+    recorder_->Unhook();
+    Timer1.SetEnabled(false);
+    tmrDo.SetEnabled(false);
+    tmrExit.SetEnabled(false);
+    app_.controlBar = nullptr;
+  };
+  onMouseDown = [this](const ui::MouseInfo& m) { StartDrag(m); };
+  for (ui::Label* label : {&lblAct, &lblCaption, &lblKolvoProg}) {
+    label->onMouseDown = [this](const ui::MouseInfo& m) { StartDrag(m); };
+  }
+  Timer1.onTick = [this] { lblCaption.SetVisible(!lblCaption.visible()); };
+  tmrDo.onTick = [this] { player_->OnStepTick(); };
+  tmrExit.onTick = [this] { player_->OnAdvanceTick(); };
+  imgPause.onClick = [this] { OnPauseClick(); };
+  imgPlay.onClick = [this] { OnPlayClick(); };
+  imgStop.onClick = [this] { OnStopClick(); };
+  imgPlayNext.onClick = [this] { player_->Next(); };
+  Text1.onChange = [this] { recorder_->OnTextChanged(); };
+  Text1.onMouseMove = [this](const ui::MouseInfo&) { recorder_->OnTextHover(); };
+  chkFilter.onClick = [this] { recorder_->OnFilterClick(); };
+  chkFilter.onMouseMove = [this](const ui::MouseInfo&) { recorder_->OnFilterHover(); };
+  imgPlay.onMouseMove = [this](const ui::MouseInfo&) {
+    if (app_.recordingMode) recorder_->OnPlayHover();
+  };
+  Command1.onClick = [this] { PopupMenu(mnuPastT); };
+  cmdBrowse.onClick = [this] { recorder_->InsertFolderPath(); };
+  Command3.onClick = [this] { OpenControlPanel(); };
+}
+
+void FrmStels::Open() {
+  if (IsOpen()) Close();
+  Show();
+}
+
+void FrmStels::OnLoad() {
+  app_.controlBar = this;
+  firstDo = false;
+  player_->Reset();
+  chkFilter.SetChecked(true);
+  chkReplace.SetChecked(true);
+  Text1.SetText("");
+  lblAct.SetText("");
+  KeepOnTop();
+  app_.statistics.ClearStatistics();
+  PositionForm();
+  if (app_.recordingMode) {
+    recorder_->Record();
+    recorder_->StartApp();
+  } else {
+    player_->ReadSpeedSetting();
+    player_->Play();
+  }
+  firstDo = false;
+}
+
+void FrmStels::KeepOnTop() {
+  if (IsOpen()) {
+    app_.platform.desktop.SetWindowPos(handle(), platform::ZOrder::Topmost, kBarWindowPosFlags);
+  }
+}
+
+void FrmStels::PositionForm() {
+  const int left = (app_.platform.system.ScreenWidth() - kStripWidth) / 2;
+  SetBounds({left, kTop, kStripWidth, kStripHeight});
+  // The strip and the panel, without the band between them.
+  SetRegion({{0, 0, kStripWidth, kStripHeight}, {0, kPanelTop, kStripWidth, kPanelHeight}});
+}
+
+void FrmStels::ShowTextPanel(bool show) {
+  ui::Rect b = bounds();
+  b.height = show ? kFullHeight : kStripHeight;
+  SetBounds(b);
+}
+
+void FrmStels::RecordingLayout() {
+  imgPause.SetBounds({384, kButtonTop, kButtonSize, kButtonSize});
+  imgPlay.SetBounds({384, kButtonTop, kButtonSize, kButtonSize});
+  imgStop.SetBounds({416, kButtonTop, kButtonSize, kButtonSize});
+  imgPause.SetVisible(true);
+  imgPlay.SetVisible(false);
+  imgPlayNext.SetVisible(false);
+  Line7.SetVisible(false);
+  lblKolvoProg.SetVisible(false);
+  lblCaption.SetBounds({104, 0, 240, 20});
+  lblAct.SetBounds({kActLeft, kActTop, 313, kActHeight});
+  ShowTextPanel(false);
+}
+
+void FrmStels::PlaybackLayout() {
+  imgPlay.SetBounds({352, kButtonTop, kButtonSize, kButtonSize});
+  imgPause.SetBounds({352, kButtonTop, kButtonSize, kButtonSize});
+  imgStop.SetBounds({384, kButtonTop, kButtonSize, kButtonSize});
+  imgPlayNext.SetBounds({416, kButtonTop, kButtonSize, kButtonSize});
+  imgPause.SetVisible(true);
+  imgPlay.SetVisible(false);
+  imgPlayNext.SetVisible(true);
+  Line7.SetVisible(true);
+  lblKolvoProg.SetVisible(true);
+  lblCaption.SetBounds({kActLeft, 0, 220, 20});
+  lblAct.SetBounds({kActLeft, kActTop, 220, kActHeight});
+  ShowTextPanel(false);
+}
+
+void FrmStels::OnPauseClick() {
+  if (app_.recordingMode) {
+    recorder_->Pause();
+  } else {
+    player_->PausePlay();
+  }
+}
+
+void FrmStels::OnPlayClick() {
+  if (app_.recordingMode) {
+    lblAct.SetText("");
+    recorder_->RecordAfterPause();
+  } else {
+    player_->PlayAfterPause();
+  }
+  imgPlay.SetVisible(false);
+  imgPause.SetVisible(true);
+}
+
+void FrmStels::OnStopClick() {
+  recorder_->Unhook();
+  if (app_.recordingMode) {
+    recorder_->Stop();
+  } else {
+    player_->Stop();
+  }
+}
+
+void FrmStels::ReturnToLibrary() {
+  if (!app_.unattended) app_.MainWindow().Show();
+  Close();
+}
+
+void FrmStels::OpenControlPanel() {
+  app_.platform.shell.Execute(handle(), "open", "rundll32.exe",
+                              "shell32.dll,Control_RunDLL appwiz.cpl", "", kShowMinimized);
+}
+
+void FrmStels::StartDrag(const ui::MouseInfo& mouse) {
+  if (mouse.button == ui::MouseButton::Left) BeginDrag();
+}
+
+}  // namespace engine

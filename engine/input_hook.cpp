@@ -1,0 +1,70 @@
+#include "engine/input_hook.h"
+
+#include "app/app.h"
+#include "engine/window_finder.h"
+#include "script/playback.h"
+
+namespace engine {
+
+bool InputHook::Install() {
+  hook_.reset();
+  buttonDown_ = skip_ = false;
+  hook_ = app_.platform.desktop.InstallMouseHook(
+      [this](const platform::HookEvent& event) { OnEvent(event); });
+  return hook_ != nullptr;
+}
+
+void InputHook::Remove() {
+  hook_.reset();
+  buttonDown_ = false;
+}
+
+void InputHook::OnEvent(const platform::HookEvent& event) {
+  switch (event.action) {
+    case platform::HookAction::Press:
+      OnPress(event);
+      break;
+    case platform::HookAction::Move:
+      if (!skip_ && buttonDown_) AddEvent(script::action::kMove, event.point);
+      break;
+    case platform::HookAction::Release:
+      OnRelease(event);
+      break;
+  }
+}
+
+void InputHook::OnPress(const platform::HookEvent& event) {
+  platform::Desktop& desktop = app_.platform.desktop;
+  buttonDown_ = true;
+  pressPoint_ = event.point;
+  const platform::WindowHandle window = desktop.WindowFromPoint(pressPoint_);
+  if (script::IsControlBarWindow(app_, window)) {
+    skip_ = true;
+    return;
+  }
+  script::ScriptBuffer& script = app_.script;
+  script.BeginBlock();
+  skip_ = false;
+  DescribeWindow(desktop, window, script.block.windowPath);
+  app_.lastTargetWindow = window;
+  button_ = static_cast<int16_t>(event.button);
+  const platform::Point client = desktop.ScreenToClient(window, pressPoint_);
+  script.block.mouseEvents.push_back({button_, script::action::kPress, client.x, client.y});
+}
+
+void InputHook::OnRelease(const platform::HookEvent& event) {
+  // A release without a recorded press (the button was already down when the
+  // hook was installed) would repeat the previous block.
+  if (skip_ || !buttonDown_) return;
+  buttonDown_ = false;
+  button_ = static_cast<int16_t>(event.button);
+  AddEvent(script::action::kRelease, event.point);
+  app_.script.AppendBlock();
+}
+
+void InputHook::AddEvent(int16_t action, platform::Point at) {
+  app_.script.block.mouseEvents.push_back(
+      {button_, action, at.x - pressPoint_.x, at.y - pressPoint_.y});
+}
+
+}  // namespace engine

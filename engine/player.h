@@ -1,0 +1,90 @@
+#pragma once
+// Playing a queue of scripts with nobody at the keyboard. For each script the
+// program is launched, then on every tick of the step timer the window of the
+// current block is looked for; when it is there and can be pressed, the
+// block's gesture and text are injected and the next block becomes current.
+// The advance timer moves from script to script; after the last one the
+// statistics are shown.
+#include <string>
+#include <vector>
+
+#include "script/playback.h"
+
+namespace app {
+class App;
+}
+
+namespace engine {
+
+class FrmStels;
+
+// Why a package did not complete, as an unattended run reports it.
+struct PackageFailure {
+  size_t line = 0;  // 1-based line of the statistics list
+  std::string name;
+  int block = 0, blockCount = 0;
+  std::string windowPath;  // the window that was waited for; empty when none
+  std::string reason;
+};
+
+namespace speed {
+constexpr int kIntervals[] = {100, 250, 500};  // fast, medium, slow
+constexpr int kSearchInterval = 500;
+constexpr int kMissesBeforeSlowSearch = 10;
+}  // namespace speed
+
+class Player {
+ public:
+  Player(app::App& app, FrmStels& bar);
+
+  void Reset();  // the bar opened
+  void ReadSpeedSetting();
+  void Play();
+  void OnAdvanceTick();  // tmrExit
+  void NextDo();
+  void OnStepTick();  // tmrDo
+  void PausePlay();
+  void PlayAfterPause();
+  void Next();
+  void Stop();
+
+  int speedIndex() const { return speedIndex_; }
+  int workingInterval() const { return workingInterval_; }
+  bool fastMode() const { return fastMode_; }
+  const std::vector<PackageFailure>& failures() const { return failures_; }
+
+ private:
+  enum class Waiting { None, NotFound, Covered };
+
+  int QueueSize() const;
+  void StartNextScript();
+  void FinishQueue();
+  void OnTargetFound(platform::WindowHandle target);
+  void OnTargetMissing();
+  void RestartStepTimer(int interval);
+  bool TimedOut() const;
+  void GiveUp(const std::string& reason);  // the time-out of an unattended run
+  // Closes the open package's statistics entry with `result`; a package that
+  // did not complete is remembered with where and why it stopped.
+  void EndPackage(int result, const std::string& reason, bool withWindow);
+  void RecordFailure(const std::string& reason, bool withWindow);
+  bool ReportWanted() const;
+  void ShowResults();
+  std::string CurrentName() const;
+
+  app::App& app_;
+  FrmStels& bar_;
+  int speedIndex_ = 2;
+  int workingInterval_ = 500;
+  bool fastMode_ = false;
+  int waitCountdown_ = 0, attemptCount_ = 0, missCount_ = 0;
+  bool inStepTick_ = false;
+  bool packageOpen_ = false;  // a script was started and its entry is not closed
+  int packageNumber_ = 0;     // changes whenever a package starts or ends
+  int queueIndex_ = 0;        // of the current script in the play queue
+  Waiting waiting_ = Waiting::None;
+  long long waitingSinceMs_ = 0;
+  std::vector<PackageFailure> failures_;
+};
+
+}  // namespace engine

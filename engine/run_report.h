@@ -1,0 +1,24 @@
+#pragma once
+// The report of an unattended run: the statistics window's lines, then for
+// each package that did not complete where it stopped and why, with a
+// screenshot of that moment beside the report.
+#include <string>
+#include <vector>
+
+#include "engine/player.h"
+
+namespace app {
+class App;
+}
+
+namespace engine {
+
+std::string ReportText(const std::vector<std::string>& statLines,
+                       const std::vector<PackageFailure>& failures, const std::string& reportPath);
+// "C:\Logs\run.txt" and line 2 give "C:\Logs\run-2.png".
+std::string ScreenshotPath(const std::string& reportPath, size_t line);
+bool SaveScreenshot(app::App& app, const std::string& path);
+// The text in UTF-8; false when the file cannot be written.
+bool WriteReport(app::App& app, const std::string& path, const std::string& text);
+
+}  // namespace engine

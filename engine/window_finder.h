@@ -1,0 +1,39 @@
+#pragma once
+// Finding a window again on a later run, when every handle is different: a
+// live window becomes a window path (the chain of windows from the outermost
+// ancestor down to it, each by class, caption and ordinal among like
+// siblings), and a recorded path resolves to a live window again.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+#include "script/ovs_script.h"
+
+namespace engine {
+
+using WindowPath = std::vector<script::WindowStep>;
+
+// Class names and captions are read into buffers of 255 characters.
+constexpr size_t kMaxStepText = 254;
+
+// Appends the window's ancestors (outermost first) and the window itself.
+void DescribeWindow(const platform::Desktop& desktop, platform::WindowHandle window,
+                    WindowPath& path);
+// The 1-based position of `window` among the children of `parent` with this
+// class and caption; when it is not among them, the number of matches.
+int CountOrdinal(const platform::Desktop& desktop, platform::WindowHandle parent,
+                 const std::string& className, const std::string& caption,
+                 platform::WindowHandle window);
+// The window the path leads to now; 0 when any level is missing.
+platform::WindowHandle FindTargetWindow(const platform::Desktop& desktop, const WindowPath& path);
+// The n-th child of `parent` with this class and caption (no caption = any); 0
+// when there are fewer than n or n < 1.
+platform::WindowHandle FindNthWindow(const platform::Desktop& desktop,
+                                     platform::WindowHandle parent, const std::string& className,
+                                     const std::optional<std::string>& caption, int n);
+
+// `"#32770" "Setup " 1 > "Button" "&Next >" 1`: a path as a person reads it.
+std::string DescribePath(const WindowPath& path);
+
+}  // namespace engine
