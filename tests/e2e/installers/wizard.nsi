@@ -1,0 +1,59 @@
+; A small Russian setup wizard for the end-to-end tests of playback and
+; recording: welcome, folder, install and finish pages (MUI2).
+;
+; Variants, chosen with makensis -D:
+;   PRODUCT   the product name; it shows in the window caption and names the
+;             default folder and the uninstall key (default "Demo App")
+;   OUTFILE   where makensis writes the setup (default wizard.exe)
+;
+; What the install leaves behind, for the tests to check:
+;   <folder>\readme.txt        the payload, a copy of payload.txt
+;   <folder>\uninstall.exe     the uninstaller
+;   HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\<PRODUCT>
+;       DisplayName = PRODUCT, InstallLocation = <folder>
+; The silent mode (/S, optionally /D=<folder>) does the same without pages.
+
+Unicode true
+Target amd64-unicode
+
+!ifndef PRODUCT
+  !define PRODUCT "Demo App"
+!endif
+!ifndef OUTFILE
+  !define OUTFILE "wizard.exe"
+!endif
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
+
+!include "MUI2.nsh"
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\${PRODUCT}"
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "Russian"
+
+Section "Install"
+  SetOutPath "$INSTDIR"
+  File "/oname=readme.txt" "payload.txt"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+SectionEnd
+
+Section "Uninstall"
+  Delete "$INSTDIR\readme.txt"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+SectionEnd
