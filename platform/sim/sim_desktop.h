@@ -60,6 +60,7 @@ class SimDesktop : public platform::Desktop {
   std::vector<platform::WindowHandle> foregroundCalls;
   std::vector<std::pair<platform::WindowHandle, uint32_t>> notTopmostCalls;
   int pumps = 0;
+  std::function<void()> onPump;  // what the message queue runs, when a test needs it
 
   platform::WindowHandle DesktopWindow() const override { return kDesktop; }
   platform::WindowHandle FindWindow(platform::WindowHandle parent, platform::WindowHandle after,
@@ -82,7 +83,10 @@ class SimDesktop : public platform::Desktop {
   void SetForeground(platform::WindowHandle window) override;
   void SendSetText(platform::WindowHandle window, const std::string& text) override;
   std::string SendGetText(platform::WindowHandle window, int maxChars) const override;
-  void PumpMessages() override { ++pumps; }
+  void PumpMessages() override {
+    ++pumps;
+    if (onPump) onPump();
+  }
   std::unique_ptr<platform::MouseHook> InstallMouseHook(
       std::function<void(const platform::HookEvent&)> onEvent) override;
   std::string ClipboardText() const override { return clipboard; }

@@ -1,0 +1,114 @@
+// Unattended runs from the command line, and the library order they share
+// with the library window.
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+#include "engine/frmStels.h"
+#include "library/frmMain.h"
+#include "library/library_order.h"
+#include "sim_test_support.h"
+
+namespace {
+
+using Kind = app::CommandLineRun::Kind;
+
+struct CommandLine : ::testing::Test {
+  CommandLine() {
+    files.MakeFolders("C:\\Библиотека");
+    files.PutFile("C:\\Библиотека\\a.OVS", "x");
+    files.PutFile("C:\\Setup\\setup.exe", "MZ");
+    files.MakeFolders("C:\\Отчёты");
+  }
+  app::CommandLineRun Parse(const std::string& line) { return app::ParseRunCommand(files, line); }
+
+  SimApp sim;
+  sim::SimFileSystem& files = sim.machine.files;
+};
+
+TEST_F(CommandLine, OptionsInAnyOrderAndCase) {
+  const auto run =
+      Parse("/report \"C:\\Отчёты\\итог.txt\" /Timeout 30 /PLAY \"C:\\Библиотека\\\" /speed 0");
+  EXPECT_EQ(run.error, "");
+  EXPECT_EQ(run.kind, Kind::Play);
+  EXPECT_EQ(run.target, "C:\\Библиотека\\");
+  EXPECT_EQ(run.options.speed, 0);
+  EXPECT_EQ(run.options.timeoutSeconds, 30);
+  EXPECT_EQ(run.options.reportPath, "C:\\Отчёты\\итог.txt");
+
+  const auto record = Parse("/RECORD C:\\Setup\\setup.exe C:\\Библиотека\\Новый.ovs");
+  EXPECT_EQ(record.error, "");
+  EXPECT_EQ(record.kind, Kind::Record);
+  EXPECT_EQ(record.scriptPath, "C:\\Библиотека\\Новый.ovs");
+
+  EXPECT_EQ(Parse("/ADD C:\\Библиотека\\a.OVS").kind, Kind::None);  // left to /ADD
+}
+
+TEST_F(CommandLine, EveryBadArgumentIsNamed) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/PLAY", "Не указан сценарий или папка после /PLAY."},
+      {"/PLAY C:\\Нет", "Не найден сценарий или папка: C:\\Нет."},
+      {"/PLAY C:\\Библиотека /SPEED", "Не указан номер скорости после /SPEED."},
+      {"/PLAY C:\\Библиотека /SPEED 3", "Скорость должна быть 0, 1 или 2, а указано: 3."},
+      {"/PLAY C:\\Библиотека /SPEED быстро", "Скорость должна быть 0, 1 или 2, а указано: быстро."},
+      {"/PLAY C:\\Библиотека /TIMEOUT 1x", "Срок ожидания должен быть целым числом секунд от 1"},
+      {"/PLAY C:\\Библиотека /TIMEOUT 0", "Срок ожидания должен быть целым числом секунд от 1"},
+      {"/PLAY C:\\Библиотека /REPORT", "Не указан файл отчёта после /REPORT."},
+      {"/PLAY C:\\Библиотека /FAST", "Неизвестный параметр: /FAST."},
+      {"/PLAY C:\\Библиотека /SPEED 1 /SPEED 2", "Параметр /SPEED указан дважды."},
+      {"/RECORD C:\\Setup\\setup.exe", "Не указан файл сценария после /RECORD."},
+      {"/RECORD C:\\Setup\\setup.exe C:\\Нет\\a.ovs", "Сценарий нельзя сохранить в C:\\Нет\\a.ovs"},
+  };
+  for (const auto& [line, error] : cases) {
+    EXPECT_EQ(Parse(line).error.rfind(error, 0), 0u) << line << " -> " << Parse(line).error;
+  }
+}
+
+TEST_F(CommandLine, ABadRunWithAReportWritesTheProblemThereAndNeverWaits) {
+  sim.machine.system.commandLine = "/PLAY C:\\Нет /REPORT C:\\Отчёты\\итог.txt";
+  EXPECT_FALSE(app::Main(sim.app));
+  EXPECT_EQ(sim.app.exitCode, 2);
+  EXPECT_TRUE(sim.machine.ui.messages.empty());
+  const auto report = files.ReadFile("C:\\Отчёты\\итог.txt");
+  ASSERT_TRUE(report);
+  EXPECT_NE(report->find("Не найден сценарий или папка: C:\\Нет."), std::string::npos);
+  EXPECT_NE(report->find("Использование:"), std::string::npos);
+
+  // Without a report file that can be written, a message box says it.
+  SimApp other;
+  other.machine.system.commandLine = "/PLAY C:\\Нет /REPORT C:\\Нет\\итог.txt";
+  EXPECT_FALSE(app::Main(other.app));
+  EXPECT_EQ(other.app.exitCode, 2);
+  ASSERT_EQ(other.machine.ui.messages.size(), 1u);
+  EXPECT_NE(other.machine.ui.messages[0].text.find("Использование:"), std::string::npos);
+  EXPECT_FALSE(other.app.MainWindow().IsOpen());
+}
+
+TEST_F(CommandLine, PlayOfAFolderQueuesItInLibraryOrderWithoutTheMainWindow) {
+  for (const char* name : {"b", "c", "d"}) files.PutFile(std::string("C:\\Библиотека\\") + name + ".ovs", "x");
+  files.PutFile("C:\\Библиотека\\Position.lst", "d\r\nc\r\n");
+  sim.machine.system.commandLine = "/PLAY C:\\Библиотека /SPEED 1";
+  ASSERT_TRUE(app::Main(sim.app));
+  EXPECT_EQ(sim.app.playQueue,
+            (std::vector<std::string>{"", "C:\\Библиотека\\d.OVS", "C:\\Библиотека\\c.OVS",
+                                      "C:\\Библиотека\\b.OVS", "C:\\Библиотека\\a.OVS"}));
+  EXPECT_TRUE(sim.app.ControlBar().IsVisible());
+  EXPECT_FALSE(sim.app.MainWindow().IsOpen());
+  EXPECT_EQ(sim.app.ControlBar().player().workingInterval(), 250);
+  EXPECT_EQ(sim.app.settings.Get(app::setting::kSpeed), "2");  // the stored speed stays
+}
+
+TEST(LibraryOrder, PositionListMovesNamedPackagesToTheTop) {
+  const auto order = [](std::vector<std::string> names, std::vector<std::string> positions) {
+    library::ApplyPositionList(names, positions);
+    return names;
+  };
+  using V = std::vector<std::string>;
+  EXPECT_EQ(order({"a", "b", "c", "d"}, {"d", "c"}), (V{"d", "c", "b", "a"}));
+  EXPECT_EQ(order({"a", "b", "c"}, {"C", "gone", "b"}), (V{"b", "a", "c"}));  // case counts
+  EXPECT_EQ(order({"a", "b"}, {"b", "b", "a"}), (V{"b", "a"}));  // a repeated name stays put
+  EXPECT_EQ(order({}, {"a"}), V{});
+}
+
+}  // namespace
