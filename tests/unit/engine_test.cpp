@@ -309,7 +309,8 @@ TEST_F(PlayerTest, AStepTickIsNotEnteredAgainWhileTheReplayPumpsMessages) {
   };
   ui().AdvanceTime(500);
   desktop().onPump = nullptr;
-  EXPECT_EQ(wizard.page(), 2);  // one click, not two
+  EXPECT_EQ(wizard.page(), 2);
+  EXPECT_EQ(app().script.blocksRead(), 2);  // block 1 played once, block 2 waits
 }
 
 TEST_F(PlayerTest, UnattendedRunGivesUpAfterItsTimeOutAndReportsWhere) {
