@@ -116,7 +116,7 @@ size_t FindNoCase(std::string_view s, std::string_view what, size_t from) {
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && FoldCase(a) == FoldCase(b);
+  return a == b || (a.size() == b.size() && FoldCase(a) == FoldCase(b));
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {

@@ -111,15 +111,22 @@ WindowHandle SimDesktop::AddWindow(WindowHandle parent, const std::string& class
   const WindowHandle h = next_;
   next_ += 4;
   windows_[h] = Window{parent, className, caption, rect, visible, false, {}};
-  order_.push_back(h);
+  children_[parent].push_back(h);
+  positions_[h] = children_[parent].size() - 1;
   if (parent == 0) BringToFront(h);
   return h;
 }
 
 void SimDesktop::RemoveWindow(WindowHandle window) {
+  const Window* w = Get(window);
+  if (!w) return;
   for (WindowHandle child : Children(window)) RemoveWindow(child);
+  std::vector<WindowHandle>& siblings = children_[w->parent];
+  siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(positions_.at(window)));
+  for (size_t i = positions_.at(window); i < siblings.size(); ++i) positions_[siblings[i]] = i;
+  positions_.erase(window);
+  children_.erase(window);
   windows_.erase(window);
-  order_.erase(std::remove(order_.begin(), order_.end(), window), order_.end());
   zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), window), zorder_.end());
   if (pressed_ == window) pressed_ = 0;
 }
@@ -158,11 +165,8 @@ ScreenRect SimDesktop::RectOf(WindowHandle window) const {
 }
 
 std::vector<WindowHandle> SimDesktop::Children(WindowHandle parent) const {
-  std::vector<WindowHandle> out;
-  for (WindowHandle h : order_) {
-    if (windows_.at(h).parent == parent) out.push_back(h);
-  }
-  return out;
+  auto it = children_.find(parent);
+  return it == children_.end() ? std::vector<WindowHandle>{} : it->second;
 }
 
 std::vector<WindowHandle> SimDesktop::ZOrdered() const {
@@ -185,18 +189,29 @@ WindowHandle SimDesktop::FindWindow(WindowHandle parent, WindowHandle after,
                                     const std::string& className,
                                     const std::optional<std::string>& caption) const {
   const WindowHandle realParent = parent == kDesktop ? 0 : parent;
-  const std::vector<WindowHandle> candidates = realParent == 0 ? ZOrdered() : Children(realParent);
-  auto it = candidates.begin();
+  std::vector<WindowHandle> topLevel;
+  if (realParent == 0) topLevel = ZOrdered();
+  static const std::vector<WindowHandle> kNone;
+  auto childrenOf = children_.find(realParent);
+  const std::vector<WindowHandle>& candidates =
+      realParent == 0 ? topLevel : childrenOf == children_.end() ? kNone : childrenOf->second;
+  size_t start = 0;
   if (after != 0) {
-    it = std::find(candidates.begin(), candidates.end(), after);
-    if (it == candidates.end()) return 0;
-    ++it;
+    // Children know their place, as the system's sibling links do.
+    auto known = positions_.find(after);
+    if (realParent != 0 && known != positions_.end() && Parent(after) == realParent) {
+      start = known->second + 1;
+    } else {
+      auto it = std::find(candidates.begin(), candidates.end(), after);
+      if (it == candidates.end()) return 0;
+      start = static_cast<size_t>(it - candidates.begin()) + 1;
+    }
   }
-  for (; it != candidates.end(); ++it) {
-    const Window& w = windows_.at(*it);
+  for (size_t i = start; i < candidates.size(); ++i) {
+    const Window& w = windows_.at(candidates[i]);
     if (!className.empty() && !text::EqualsNoCase(w.className, className)) continue;
     if (caption && w.caption != *caption) continue;
-    return *it;
+    return candidates[i];
   }
   return 0;
 }
@@ -232,8 +247,9 @@ Point SimDesktop::ScreenToClient(WindowHandle window, Point screen) const {
 }
 
 WindowHandle SimDesktop::DeepestChildAt(WindowHandle parent, Point p) const {
-  std::vector<WindowHandle> children = Children(parent);
-  for (WindowHandle child : children) {
+  auto children = children_.find(parent);
+  if (children == children_.end()) return parent;
+  for (WindowHandle child : children->second) {
     const Window& w = windows_.at(child);
     if (w.visible && w.rect.Contains(p)) return DeepestChildAt(child, p);
   }

@@ -4,6 +4,7 @@
 // which is logged and delivered as clicks to the window under the cursor.
 #include <functional>
 #include <map>
+#include <unordered_map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -115,8 +116,11 @@ class SimDesktop : public platform::Desktop {
   friend class SimMouseHook;
 
   platform::WindowHandle next_ = 0x20000;
-  std::map<platform::WindowHandle, Window> windows_;
-  std::vector<platform::WindowHandle> order_;  // every window in creation order
+  std::unordered_map<platform::WindowHandle, Window> windows_;
+  // Children of each window (0: the top-level windows) in creation order, and
+  // each window's place among its siblings.
+  std::map<platform::WindowHandle, std::vector<platform::WindowHandle>> children_;
+  std::unordered_map<platform::WindowHandle, size_t> positions_;
   std::vector<platform::WindowHandle> zorder_;  // top-level windows, front first
   platform::Point cursor_;
   platform::WindowHandle pressed_ = 0;
