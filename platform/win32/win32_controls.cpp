@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_form_window.h"
 #include "platform/win32/win32_ui.h"
@@ -29,7 +31,7 @@ DWORD StyleOf(const ui::Control& c) {
   const DWORD common = WS_CHILD | (c.visible() ? WS_VISIBLE : 0) | (c.enabled() ? 0 : WS_DISABLED);
   switch (c.kind()) {
     case ui::ControlKind::Label: return common | SS_LEFT | SS_NOTIFY;
-    case ui::ControlKind::Picture: return common | SS_BITMAP | SS_NOTIFY;
+    case ui::ControlKind::Picture: return common | SS_BITMAP | SS_CENTERIMAGE | SS_NOTIFY;
     case ui::ControlKind::Button:
       return common | WS_TABSTOP | (c.isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
     case ui::ControlKind::CheckBox: return common | WS_TABSTOP | BS_AUTOCHECKBOX;
@@ -41,12 +43,32 @@ DWORD StyleOf(const ui::Control& c) {
              LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
     case ui::ControlKind::ComboBox: return common | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
     case ui::ControlKind::Frame: return common | BS_GROUPBOX;
-    case ui::ControlKind::PictureButton: return common | BS_PUSHBUTTON | BS_BITMAP;
+    case ui::ControlKind::PictureButton: return common | BS_OWNERDRAW;  // the picture is the button
   }
   return common;
 }
 
-// Virtual-key code and modifiers of a shortcut text such as "F5", "Del" or "Ctrl+N".
+bool IsPictureKind(ui::ControlKind kind) {
+  return kind == ui::ControlKind::Picture || kind == ui::ControlKind::PictureButton;
+}
+
+// Puts a loaded picture into a static or push-button control, switching the
+// control to the image kind that the picture is (none: back to text).
+void ShowInControl(HWND hwnd, ui::ControlKind kind, const LoadedPicture& picture) {
+  const bool isStatic = kind == ui::ControlKind::Picture;
+  const LONG_PTR typeBits = isStatic ? SS_TYPEMASK : BS_BITMAP | BS_ICON;
+  LONG_PTR type = 0;
+  if (picture.icon) type = isStatic ? SS_ICON : BS_ICON;
+  if (picture.bitmap || (isStatic && !picture.icon)) type = isStatic ? SS_BITMAP : BS_BITMAP;
+  SetWindowLongPtrW(hwnd, GWL_STYLE, (GetWindowLongPtrW(hwnd, GWL_STYLE) & ~typeBits) | type);
+  const UINT message = isStatic ? STM_SETIMAGE : BM_SETIMAGE;
+  if (picture.icon) {
+    SendMessageW(hwnd, message, IMAGE_ICON, reinterpret_cast<LPARAM>(picture.icon));
+  } else {
+    SendMessageW(hwnd, message, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.bitmap));
+  }
+}
+
 }  // namespace
 
 RECT Win32Ui::ScaledRect(const ui::Control& c) const {
@@ -104,7 +126,7 @@ void Win32Ui::ApplyControl(FormWindow& fw, ui::Control& c) {
   }
   if (hasItems) ApplyItems(fw, c, hwnd);
   ApplyFont(fw, c, hwnd);
-  ApplyPicture(c, hwnd);
+  ApplyPicture(fw, c, hwnd);
   ApplyTooltip(fw, c, hwnd);
   InvalidateRect(hwnd, nullptr, TRUE);
   applying_ = false;
@@ -147,17 +169,83 @@ void Win32Ui::ApplyFont(FormWindow& fw, ui::Control& c, HWND hwnd) {
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
-void Win32Ui::ApplyPicture(ui::Control& c, HWND hwnd) {
-  if (c.picture() == 0) return;
-  FormWindow* fw = Find(c.form());
-  if (!fw) return;
-  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(c.picture()),
-                                                   IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-  if (!bitmap) return;
-  if (fw->bitmaps.count(&c)) DeleteObject(fw->bitmaps[&c]);
-  fw->bitmaps[&c] = bitmap;
-  const UINT msg = c.kind() == ui::ControlKind::Picture ? STM_SETIMAGE : BM_SETIMAGE;
-  SendMessageW(hwnd, msg, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+// A picture's resource id names a bitmap (the control-bar buttons, the move
+// arrows) or an icon (the program's own); each is loaded once per change.
+void Win32Ui::ApplyPicture(FormWindow& fw, ui::Control& c, HWND hwnd) {
+  if (!IsPictureKind(c.kind()) && c.kind() != ui::ControlKind::Button) return;
+  std::unique_ptr<LoadedPicture>& shown = fw.pictures[&c];
+  if (!shown && c.picture() == 0) return;  // never had one
+  if (shown && shown->id == c.picture()) return;
+  auto loaded = std::make_unique<LoadedPicture>();
+  loaded->id = c.picture();
+  if (c.picture() != 0) {
+    // Greys of the bitmaps become the system's 3-D colours, so a picture sits
+    // on any button face.
+    loaded->bitmap = static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(c.picture()),
+                                                     IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+    if (!loaded->bitmap) {
+      const RECT r = ScaledRect(c);
+      const int side = std::min(r.right - r.left, r.bottom - r.top);  // 0: the system's size
+      loaded->icon = static_cast<HICON>(
+          LoadImageW(instance_, MAKEINTRESOURCEW(c.picture()), IMAGE_ICON, side, side, 0));
+    }
+  }
+  // The owner-drawn picture button draws from fw.pictures; the others hold the image.
+  if (c.kind() != ui::ControlKind::PictureButton) ShowInControl(hwnd, c.kind(), *loaded);
+  shown = std::move(loaded);  // after the control has let go of the old image
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void Win32Ui::DrawPictureButton(FormWindow& fw, ui::Control& c, const DRAWITEMSTRUCT& d) {
+  RECT r = d.rcItem;
+  const bool pressed = (d.itemState & ODS_SELECTED) != 0;
+  const bool disabled = (d.itemState & ODS_DISABLED) != 0;
+  auto it = fw.pictures.find(&c);
+  const LoadedPicture* picture = it == fw.pictures.end() ? nullptr : it->second.get();
+  if (picture && !picture->bitmap && !picture->icon) picture = nullptr;
+  // A picture is drawn at its size, scaled like the controls (an icon fills
+  // the button). One as large as the button is the button itself (the
+  // control bar's have edges of their own); a smaller one, or the text when
+  // there is no picture, sits on a push button.
+  SIZE size{r.right - r.left, r.bottom - r.top};
+  BITMAP info{};
+  if (picture && picture->bitmap && GetObjectW(picture->bitmap, sizeof(info), &info)) {
+    size = {Scale(info.bmWidth), Scale(info.bmHeight)};
+  }
+  const bool bare = picture && size.cx >= r.right - r.left - 2 && size.cy >= r.bottom - r.top - 2;
+  if (bare) {
+    FillRect(d.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
+  } else {
+    const UINT state = (pressed ? DFCS_PUSHED : 0) | (disabled ? DFCS_INACTIVE : 0);
+    DrawFrameControl(d.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | state);
+  }
+  RECT content = r;
+  if (pressed) OffsetRect(&content, 1, 1);  // pushed one pixel down and right
+  const int x = content.left + (r.right - r.left - size.cx) / 2;
+  const int y = content.top + (r.bottom - r.top - size.cy) / 2;
+  if (!picture) {
+    SetBkMode(d.hDC, TRANSPARENT);
+    SetTextColor(d.hDC, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    HGDIOBJ oldFont = SelectObject(d.hDC, font_);
+    DrawTextW(d.hDC, Wide(c.text()).c_str(), -1, &content, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    SelectObject(d.hDC, oldFont);
+  } else if (picture->icon) {
+    DrawIconEx(d.hDC, x, y, picture->icon, size.cx, size.cy, 0, nullptr, DI_NORMAL);
+  } else if (disabled) {
+    DrawStateW(d.hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(picture->bitmap), 0, x, y, 0, 0,
+               DST_BITMAP | DSS_DISABLED);
+  } else {
+    HDC memory = CreateCompatibleDC(d.hDC);
+    HGDIOBJ old = SelectObject(memory, picture->bitmap);
+    SetStretchBltMode(d.hDC, COLORONCOLOR);
+    StretchBlt(d.hDC, x, y, size.cx, size.cy, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+  }
+  if (!bare && (d.itemState & ODS_FOCUS)) {
+    InflateRect(&r, -3, -3);
+    DrawFocusRect(d.hDC, &r);
+  }
 }
 
 void Win32Ui::ApplyTooltip(FormWindow& fw, ui::Control& c, HWND hwnd) {
@@ -182,10 +270,9 @@ void Win32Ui::ToggleCheckListItem(ui::Control& c, int index) {
   }
 }
 
-void Win32Ui::DrawCheckListItem(FormWindow& fw, const DRAWITEMSTRUCT& d) {
-  ui::Control* c = fw.byId.count(int(d.CtlID)) ? fw.byId[int(d.CtlID)] : nullptr;
-  if (!c || int(d.itemID) < 0 || int(d.itemID) >= int(c->items().size())) return;
-  const ui::ListItem& item = c->items()[d.itemID];
+void Win32Ui::DrawCheckListItem(FormWindow&, ui::Control& c, const DRAWITEMSTRUCT& d) {
+  if (int(d.itemID) < 0 || int(d.itemID) >= int(c.items().size())) return;
+  const ui::ListItem& item = c.items()[d.itemID];
   const bool selected = (d.itemState & ODS_SELECTED) != 0;
   FillRect(d.hDC, &d.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   const int box = Scale(kCheckBoxSize);
@@ -259,36 +346,51 @@ bool Win32Ui::HandleControlMessage(FormWindow& fw, ui::Control& c, HWND hwnd, UI
   const auto info = [&](ui::MouseButton b) {
     return ui::MouseInfo{b, Unscale(GET_X_LPARAM(lp)), Unscale(GET_Y_LPARAM(lp))};
   };
+  // Pictures and labels have no double click: each press of a quick pair
+  // presses again (and may start a drag again).
+  if (msg == WM_LBUTTONDBLCLK && (IsPictureKind(c.kind()) || c.kind() == ui::ControlKind::Label)) {
+    msg = WM_LBUTTONDOWN;
+    if (!MouseDown(&c, *fw.form, msg, lp, hwnd)) *result = DefSubclassProc(hwnd, msg, wp, lp);
+    return true;
+  }
   switch (msg) {
     case WM_MOUSEMOVE: {
       if (c.onMouseMove) {
         const ui::MouseButton b = (wp & MK_LBUTTON)   ? ui::MouseButton::Left
                                   : (wp & MK_RBUTTON) ? ui::MouseButton::Right
+                                  : (wp & MK_MBUTTON) ? ui::MouseButton::Middle
                                                       : ui::MouseButton::None;
         c.onMouseMove(info(b));
       }
       return false;
     }
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN: {
-      const auto b = msg == WM_LBUTTONDOWN ? ui::MouseButton::Left : ui::MouseButton::Right;
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
       if (c.kind() == ui::ControlKind::CheckList && msg == WM_LBUTTONDOWN &&
           GET_X_LPARAM(lp) < Scale(kCheckBoxSize + 4)) {
         const LRESULT hit = SendMessageW(hwnd, LB_ITEMFROMPOINT, 0, lp);
         if (HIWORD(hit) == 0) {
           *result = DefSubclassProc(hwnd, msg, wp, lp);
           ToggleCheckListItem(c, LOWORD(hit));
-          if (c.onMouseDown) c.onMouseDown(info(b));
+          MouseDown(&c, *fw.form, msg, lp, hwnd);
           return true;
         }
       }
-      if (c.onMouseDown) c.onMouseDown(info(b));
+      // A press used for a drag does not also click the control.
+      if (MouseDown(&c, *fw.form, msg, lp, hwnd)) {
+        *result = 0;
+        return true;
+      }
       return false;
     }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
       if (c.onMouseUp) {
-        c.onMouseUp(info(msg == WM_LBUTTONUP ? ui::MouseButton::Left : ui::MouseButton::Right));
+        c.onMouseUp(info(msg == WM_LBUTTONUP   ? ui::MouseButton::Left
+                         : msg == WM_RBUTTONUP ? ui::MouseButton::Right
+                                               : ui::MouseButton::Middle));
       }
       return false;
     case WM_KEYDOWN:

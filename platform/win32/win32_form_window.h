@@ -24,6 +24,20 @@ struct Brush {
   }
 };
 
+// A bitmap or icon resource shown by a picture or picture button.
+struct LoadedPicture {
+  int id = 0;  // the resource id it was loaded for
+  HBITMAP bitmap = nullptr;
+  HICON icon = nullptr;
+  LoadedPicture() = default;
+  LoadedPicture(const LoadedPicture&) = delete;
+  LoadedPicture& operator=(const LoadedPicture&) = delete;
+  ~LoadedPicture() {
+    if (bitmap) DeleteObject(bitmap);
+    if (icon) DestroyIcon(icon);
+  }
+};
+
 struct Win32Ui::FormWindow {
   Win32Ui* ui = nullptr;
   ui::Form* form = nullptr;
@@ -35,14 +49,13 @@ struct Win32Ui::FormWindow {
   std::map<int, ui::Control*> byId;
   std::map<ui::Control*, std::vector<ui::ListItem>> shownItems;
   std::map<ui::Control*, HFONT> fonts;
-  std::map<ui::Control*, HBITMAP> bitmaps;
+  std::map<ui::Control*, std::unique_ptr<LoadedPicture>> pictures;
   std::map<ui::Control*, std::unique_ptr<Brush>> brushes;
   std::map<UINT, ui::MenuItem*> menuItems;
   std::map<UINT_PTR, ui::Timer*> timers;
 
   ~FormWindow() {
     for (auto& [c, f] : fonts) DeleteObject(f);
-    for (auto& [c, b] : bitmaps) DeleteObject(b);
     if (accelerators) DestroyAcceleratorTable(accelerators);
   }
   ui::Control* ControlOf(HWND h) const {
@@ -52,6 +65,5 @@ struct Win32Ui::FormWindow {
     return nullptr;
   }
 };
-
 
 }  // namespace win32

@@ -83,6 +83,7 @@ void Win32Ui::MenuChanged(ui::Form& form) {
   if (FormWindow* fw = Find(form)) {
     BuildMenu(*fw);
     FormChanged(form);  // a menu bar that appears or goes changes the frame
+    if (!form.region().empty()) ApplyRegion(*fw);  // and where the client area starts
   }
 }
 

@@ -57,6 +57,7 @@ class Win32System : public platform::System {
   int ScreenWidth() const override;
   int ScreenHeight() const override;
   platform::LocalTime Now() const override;
+  long long TickCountMs() const override;
   bool ClaimSingleInstance(const std::string& name) override;
   std::string ToAnsi(const std::string& utf8) const override;
   std::string FromAnsi(const std::string& ansi) const override;
@@ -89,6 +90,10 @@ class Win32Desktop : public platform::Desktop {
   void SendSetText(platform::WindowHandle window, const std::string& text) override;
   std::string SendGetText(platform::WindowHandle window, int maxChars) const override;
   void PumpMessages() override;
+  std::unique_ptr<platform::MouseHook> InstallMouseHook(
+      std::function<void(const platform::HookEvent&)> onEvent) override;
+  std::string ClipboardText() const override;
+  platform::ScreenImage CaptureScreen() const override;
 };
 
 class Win32Shell : public platform::Shell {

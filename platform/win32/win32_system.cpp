@@ -85,6 +85,8 @@ platform::LocalTime Win32System::Now() const {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
+long long Win32System::TickCountMs() const { return static_cast<long long>(GetTickCount64()); }
+
 bool Win32System::ClaimSingleInstance(const std::string& name) {
   SetLastError(0);
   semaphore_ = CreateSemaphoreW(nullptr, 0, 1, Wide(name).c_str());

@@ -2,7 +2,11 @@
 
 #include <commctrl.h>
 #include <shlobj.h>
+#include <windowsx.h>
 
+#include <algorithm>
+
+#include "platform/text.h"
 #include "platform/win32/file_dialog.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_form_window.h"
@@ -98,6 +102,7 @@ void Win32Ui::CreateWindowFor(ui::Form& form) {
   }
   BuildMenu(ref);
   FormChanged(form);
+  if (!form.region().empty()) ApplyRegion(ref);
   for (ui::Timer* t : form.timers()) TimerChanged(form, *t);
 }
 
@@ -114,7 +119,7 @@ void Win32Ui::DestroyWindowOf(ui::Form& form) {
   for (auto& [id, timer] : fw->timers) KillTimer(fw->hwnd, id);
   DestroyWindow(fw->hwnd);
   if (fw->menu) DestroyMenu(fw->menu);
-  if (forms_.empty()) PostQuitMessage(0);  // the last window closed: the program ends
+  if (forms_.empty()) PostQuitMessage(exitCode_);  // the last window closed: the program ends
 }
 
 void Win32Ui::ShowWindowOf(ui::Form& form, bool visible) {
@@ -219,14 +224,87 @@ int Win32Ui::Run() {
   MSG msg;
   while (!forms_.empty()) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0) return int(msg.wParam);
+    if (got == 0) return exitCode_ != 0 ? exitCode_ : int(msg.wParam);
     if (got < 0) return 1;
     if (!TranslateForActiveWindow(msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
   }
-  return 0;
+  return exitCode_;
+}
+
+void Win32Ui::RegionChanged(ui::Form& form) {
+  if (FormWindow* fw = Find(form)) ApplyRegion(*fw);
+}
+
+void Win32Ui::ApplyRegion(FormWindow& fw) {
+  // SetWindowRgn takes window coordinates: the client rectangles move by the
+  // frame (and menu bar) in front of the client area.
+  RECT window{};
+  GetWindowRect(fw.hwnd, &window);
+  POINT client{0, 0};
+  ClientToScreen(fw.hwnd, &client);
+  const int dx = client.x - window.left, dy = client.y - window.top;
+  HRGN shape = CreateRectRgn(0, 0, 0, 0);
+  for (const ui::Rect& r : fw.form->region()) {
+    if (r.width <= 0 || r.height <= 0) continue;
+    HRGN part = CreateRectRgn(dx + Scale(r.x), dy + Scale(r.y), dx + Scale(r.x + r.width),
+                              dy + Scale(r.y + r.height));
+    CombineRgn(shape, shape, part, RGN_OR);
+    DeleteObject(part);
+  }
+  RECT box{};
+  if (GetRgnBox(shape, &box) == NULLREGION) {  // no area at all: the whole window, not none
+    DeleteObject(shape);
+    shape = nullptr;
+  }
+  // The system owns a region it accepted.
+  if (!SetWindowRgn(fw.hwnd, shape, TRUE) && shape) DeleteObject(shape);
+}
+
+void Win32Ui::BeginDrag(ui::Form& form) {
+  FormWindow* fw = Find(form);
+  // Only while the primary button is down: the system's move loop follows
+  // that button and would otherwise wait for a press that is not coming.
+  const int primary = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+  if (!fw || !(GetKeyState(primary) & 0x8000)) return;
+  dragged_ = true;
+  POINT at{};
+  GetCursorPos(&at);
+  ReleaseCapture();
+  SendMessageW(fw->hwnd, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
+}
+
+int Win32Ui::CaretPosition(const ui::Form& form, const ui::Control& textBox) const {
+  HWND edit = nullptr;
+  if (FormWindow* fw = Find(form)) {
+    auto it = fw->controls.find(const_cast<ui::Control*>(&textBox));
+    if (it != fw->controls.end()) edit = it->second;
+  }
+  if (!edit) return static_cast<int>(text::CharCount(textBox.text()));  // as if at the end
+  DWORD start = 0, end = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  // EM_GETSEL counts UTF-16 units; a character outside the BMP takes two.
+  std::wstring shown(GetWindowTextLengthW(edit) + 1, L'\0');
+  shown.resize(std::max(GetWindowTextW(edit, shown.data(), int(shown.size())), 0));
+  int characters = 0;
+  for (size_t i = 0; i < shown.size() && i < start; ++i) {
+    if (!IS_LOW_SURROGATE(shown[i])) ++characters;
+  }
+  return characters;
+}
+
+bool Win32Ui::MouseDown(ui::Control* c, ui::Form& form, UINT msg, LPARAM lp, HWND hwnd) {
+  const auto& handler = c ? c->onMouseDown : form.onMouseDown;
+  if (!handler) return false;
+  const ui::MouseButton button = msg == WM_RBUTTONDOWN   ? ui::MouseButton::Right
+                                 : msg == WM_MBUTTONDOWN ? ui::MouseButton::Middle
+                                                         : ui::MouseButton::Left;
+  dragged_ = false;
+  handler(ui::MouseInfo{button, Unscale(GET_X_LPARAM(lp)), Unscale(GET_Y_LPARAM(lp))});
+  // A press that moved the window has been used up; so has one whose window closed.
+  return dragged_ || !IsWindow(hwnd);
 }
 
 LRESULT Win32Ui::HandleFormMessage(FormWindow& fw, UINT msg, WPARAM wp, LPARAM lp) {
@@ -239,17 +317,35 @@ LRESULT Win32Ui::HandleFormMessage(FormWindow& fw, UINT msg, WPARAM wp, LPARAM l
       if (it != fw.timers.end()) it->second->Tick();
       return 0;
     }
-    case WM_CLOSE:
-      fw.form->Close();  // may be refused; destroys the window otherwise
+    case WM_CLOSE:  // the title-bar button, Alt+F4 or another program
+      fw.form->Close(ui::CloseReason::User);  // may be refused; destroys the window otherwise
+      return 0;
+    case WM_QUERYENDSESSION:  // log-off or shut-down: FALSE refuses it
+      return !fw.form->onQueryClose || fw.form->onQueryClose(ui::CloseReason::SessionEnd);
+    case WM_ENDSESSION:
+      if (wp) fw.form->Close(ui::CloseReason::SessionEnd);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      MouseDown(nullptr, *fw.form, msg, lp, fw.hwnd);
       return 0;
     case WM_MEASUREITEM: {
       auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
       m->itemHeight = Scale(kCheckBoxSize + 4);
       return TRUE;
     }
-    case WM_DRAWITEM:
-      DrawCheckListItem(fw, *reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+    case WM_DRAWITEM: {
+      const auto& d = *reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+      auto it = fw.byId.find(int(d.CtlID));
+      if (it == fw.byId.end()) break;
+      if (it->second->kind() == ui::ControlKind::PictureButton) {
+        DrawPictureButton(fw, *it->second, d);
+      } else {
+        DrawCheckListItem(fw, *it->second, d);
+      }
       return TRUE;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:

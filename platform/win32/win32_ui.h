@@ -31,7 +31,11 @@ class Win32Ui : public ui::Backend {
   std::optional<std::string> FileDialog(ui::Form* owner,
                                         const ui::FileDialogRequest& request) override;
   std::optional<std::string> BrowseForFolder(ui::Form* owner, const std::string& title) override;
+  void RegionChanged(ui::Form& form) override;
+  void BeginDrag(ui::Form& form) override;
+  int CaretPosition(const ui::Form& form, const ui::Control& textBox) const override;
   int Run() override;
+  void SetExitCode(int code) override { exitCode_ = code; }
 
   struct FormWindow;  // per open form: its window, controls, timers and menu
 
@@ -48,10 +52,13 @@ class Win32Ui : public ui::Backend {
   void ApplyItems(FormWindow& fw, ui::Control& c, HWND hwnd);
   void ApplyTooltip(FormWindow& fw, ui::Control& c, HWND hwnd);
   void ApplyFont(FormWindow& fw, ui::Control& c, HWND hwnd);
-  void ApplyPicture(ui::Control& c, HWND hwnd);
+  void ApplyPicture(FormWindow& fw, ui::Control& c, HWND hwnd);
+  void ApplyRegion(FormWindow& fw);
   void BuildMenu(FormWindow& fw);
   HMENU BuildMenuLevel(FormWindow& fw, ui::MenuItem& item, bool popup);
-  void DrawCheckListItem(FormWindow& fw, const DRAWITEMSTRUCT& d);
+  void DrawCheckListItem(FormWindow& fw, ui::Control& c, const DRAWITEMSTRUCT& d);
+  void DrawPictureButton(FormWindow& fw, ui::Control& c, const DRAWITEMSTRUCT& d);
+  bool MouseDown(ui::Control* c, ui::Form& form, UINT msg, LPARAM lp, HWND hwnd);
   void ToggleCheckListItem(ui::Control& c, int index);
   RECT ScaledRect(const ui::Control& c) const;
   int Scale(int v) const { return MulDiv(v, dpi_, 96); }
@@ -66,6 +73,8 @@ class Win32Ui : public ui::Backend {
   int dpi_ = 96;
   std::map<const ui::Form*, std::unique_ptr<FormWindow>> forms_;
   bool applying_ = false;  // programmatic changes must not echo back as user actions
+  bool dragged_ = false;   // BeginDrag ran during the current mouse press
+  int exitCode_ = 0;
 };
 
 }  // namespace win32

@@ -1,11 +1,38 @@
 """The form toolkit's Win32 backend, through toolkit_demo.exe: every kind of
-control shows its state, and real clicks reach the form's handlers."""
+control shows its state, real clicks reach the form's handlers, a shaped
+window shows only its region and moves when its label is dragged, and the
+global mouse hook sees each press with the window under it."""
 import shutil
+import tempfile
+from pathlib import Path
 
 import winebox
 from wine_case import WineTestCase
 
 CAPTION = "Проверка элементов"
+SHAPE = "Фигурное окно"
+STOP_RED = (192, 0, 0)  # the square of bitmap 113
+WM_QUERYENDSESSION = 0x11
+
+
+def read_ppm(path):
+    """(width, height, rows of (r, g, b)) of a binary PPM file."""
+    data = path.read_bytes()
+    fields, pos = [], 0
+    while len(fields) < 4:  # magic, width, height, maximum; then one whitespace byte
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    assert fields[0] == b"P6" and fields[3] in (b"255", b"65535"), fields
+    width, height = int(fields[1]), int(fields[2])
+    step = 1 if fields[3] == b"255" else 2  # 16-bit samples: the high byte first
+    samples = data[pos + 1::step]
+    return width, height, [[tuple(samples[(y * width + x) * 3:(y * width + x) * 3 + 3])
+                            for x in range(width)] for y in range(height)]
 
 
 class ToolkitTest(WineTestCase):
@@ -20,8 +47,11 @@ class ToolkitTest(WineTestCase):
         self.form = self.session.wait_window(pid=self.program.pid, caption=CAPTION)
 
     def control(self, cls, caption):
-        found = [w for w in self.session.children(self.form, cls=cls) if w.caption == caption]
-        self.assertEqual(len(found), 1, f"{cls} {caption!r} among {self.session.children(self.form)}")
+        return self.control_in(self.form, cls, caption)
+
+    def control_in(self, window, cls, caption):
+        found = [w for w in self.session.children(window, cls=cls) if w.caption == caption]
+        self.assertEqual(len(found), 1, f"{cls} {caption!r} among {self.session.children(window)}")
         return found[0]
 
     def logged(self):
@@ -29,6 +59,28 @@ class ToolkitTest(WineTestCase):
 
     def wait_logged(self, line):
         winebox.wait_until(f"{line!r} in the log", lambda: line in self.logged(), timeout=20)
+
+    def shape(self):
+        return self.session.wait_window(pid=self.program.pid, caption=SHAPE)
+
+    def screen(self):
+        """The X screen as rows of pixels, indexed by Wine screen coordinates."""
+        with tempfile.TemporaryDirectory() as folder:
+            path = Path(folder) / "screen.ppm"
+            self.session.screenshot(path)
+            _, _, rows = read_ppm(path)
+        dx, dy = self.session.desktop_offset()
+        return lambda x, y: rows[y + dy][x + dx]
+
+    def drag(self, start, end):
+        """A real press at `start`, moves, and the release at `end` (Wine coordinates)."""
+        dx, dy = self.session.desktop_offset()
+        (x0, y0), (x1, y1) = start, end
+        middle = ((x0 + x1) // 2, (y0 + y1) // 2)
+        self.session._xdotool(
+            "mousemove", "--sync", str(x0 + dx), str(y0 + dy), "mousedown", "1", "sleep", "0.3",
+            "mousemove", "--sync", str(middle[0] + dx), str(middle[1] + dy), "sleep", "0.3",
+            "mousemove", "--sync", str(x1 + dx), str(y1 + dy), "sleep", "0.3", "mouseup", "1")
 
     def test_every_control_shows_its_state(self):
         self.control("Button", "Рамка")
@@ -59,14 +111,72 @@ class ToolkitTest(WineTestCase):
         self.wait_logged("item lstPackages 0 1")
 
     def test_closing_the_window_ends_the_program(self):
+        self.shape()
         self.session.press_key("alt+F4")
         self.wait_logged("unload")
-        self.program.wait(timeout=20)
-        self.assertFalse(self.program.running())
+        self.assertEqual(self.program.wait(timeout=20), 3)  # the code the form set
+        self.assertIn("query close 1", self.logged())  # the shaped window, closed by the program
+
+    def test_pictures_and_the_shaped_window_show(self):
+        picture = self.control("Button", "Картинка")
+        shape = self.shape()
+        left, top, right, _ = shape.rect
+
+        def stop_picture_shown():
+            pixel = self.screen()
+            return pixel if pixel(*picture.center) == STOP_RED else None
+
+        pixel = winebox.wait_until("the stop picture on the screen", stop_picture_shown, timeout=20)
+        # The strip and the panel are the window; the band between them shows
+        # what lies behind, like the desktop to the window's right.
+        strip, band, panel = (pixel(left + 150, top + y) for y in (20, 46, 70))
+        self.assertEqual(strip, panel)
+        self.assertNotEqual(band, strip)
+        self.assertEqual(band, pixel(right + 5, top + 46))
+        # The program's own picture of the screen has the same red at the button.
+        self.session.click(self.control("Button", "Пуск"))  # the form has the focus
+        self.session.press_key("F6")
+        self.wait_logged("capture 1024 768 " + " ".join(map(str, STOP_RED)))
+
+    def test_a_label_drags_its_window_and_the_hook_sees_each_press(self):
+        self.wait_logged("hook installed")
+        shape = self.shape()
+        label = self.control_in(shape, "Static", "Тянуть")
+        start = label.center
+        end = (start[0] + 100, start[1] + 50)
+        self.drag(start, end)
+        moved = winebox.wait_until("the shaped window moved", lambda: next(
+            (w for w in self.session.find_windows(caption=SHAPE) if w.rect != shape.rect), None),
+            timeout=20)
+        self.assertEqual(moved.rect, tuple(v + d for v, d in zip(shape.rect, (100, 50, 100, 50))))
+        log = self.logged()
+        self.assertIn("down lblDrag 1 %d %d" % (start[0] - label.rect[0], start[1] - label.rect[1]),
+                      log)
+        # The hook saw the press before it reached the label, and the release
+        # over the label that had moved along.
+        self.assertIn("hook press 1 %d %d Тянуть" % start, log)
+        self.assertIn("hook release 1 %d %d Тянуть" % end, log)
+
+        # A press on the form's background, between two controls, in client pixels.
+        go = self.control("Button", "Пуск")
+        self.session.click_at(go.rect[0] + 40, go.rect[3] + 5)
+        self.wait_logged("down form 1 50 111")
+
+    def test_log_off_is_refused_where_the_form_says_so(self):
+        shape = self.shape()
+        answer, _ = self.session.probe("send", hex(shape.hwnd), str(WM_QUERYENDSESSION))
+        self.assertEqual(answer, "0")
+        self.assertIn("query close 2", self.logged())
+        answer, _ = self.session.probe("send", hex(self.form.hwnd), str(WM_QUERYENDSESSION))
+        self.assertEqual(answer, "1")
+        self.assertTrue(self.program.running())
 
     def test_menu_shortcut_runs_its_item(self):
         self.wait_logged("ticks 3")
         self.session.click(self.control("Button", "Пуск"))  # the form has the focus
+        self.session.probe("clip", "Текст из буфера")
+        self.session.press_key("F7")
+        self.wait_logged("clipboard Текст из буфера")
         self.session.press_key("F5")
         box = self.wait_message_box(self.program)
         self.assertEqual(self.session.message_text(box), "Привет из меню")

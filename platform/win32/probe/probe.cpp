@@ -15,6 +15,10 @@
 //                         its exit code (126 when it cannot be started). The
 //                         caller thus controls quoting to the last character
 //                         and can follow the process's life through this one.
+//   probe send HWND MSG [WPARAM [LPARAM]]
+//                         sends a message (numbers, decimal or 0x hex) and
+//                         prints the window's answer as a decimal number
+//   probe clip TEXT       puts TEXT on the clipboard as Unicode text
 //   probe hold            prints "ready", then waits until its standard input
 //                         is closed; while it runs, Wine keeps its services
 //                         up, so each further Wine command starts at once
@@ -29,6 +33,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -241,6 +246,47 @@ int RunAndWait(const wchar_t* folder, const wchar_t* command_line) {
   return static_cast<int>(code);
 }
 
+bool ParseNumber(const wchar_t* text, unsigned long long* out) {
+  wchar_t* end = nullptr;
+  *out = wcstoull(text, &end, 0);
+  return end != text && *end == L'\0';
+}
+
+int SendAndPrint(int argc, wchar_t** argv) {
+  HWND hwnd = nullptr;
+  unsigned long long message = 0, wp = 0, lp = 0;
+  if (!ParseHandle(argv[2], &hwnd) || !IsWindow(hwnd) || !ParseNumber(argv[3], &message) ||
+      (argc > 4 && !ParseNumber(argv[4], &wp)) || (argc > 5 && !ParseNumber(argv[5], &lp))) {
+    fwprintf(stderr, L"probe: bad window or number\n");
+    return 1;
+  }
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(hwnd, static_cast<UINT>(message), static_cast<WPARAM>(wp),
+                           static_cast<LPARAM>(lp), SMTO_ABORTIFHUNG, kMessageTimeoutMs * 10,
+                           &answer)) {
+    fwprintf(stderr, L"probe: the window did not answer\n");
+    return 1;
+  }
+  return WriteOut(std::to_wstring(static_cast<long long>(answer)) + L"\n") ? 0 : 1;
+}
+
+int SetClipboard(const wchar_t* text) {
+  const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!block) return 1;
+  memcpy(GlobalLock(block), text, bytes);
+  GlobalUnlock(block);
+  if (!OpenClipboard(nullptr)) {
+    GlobalFree(block);
+    return 1;
+  }
+  EmptyClipboard();
+  const bool done = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+  CloseClipboard();
+  if (!done) GlobalFree(block);
+  return done ? 0 : 1;
+}
+
 int HoldUntilInputCloses() {
   WriteOut(L"ready\n");
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
@@ -254,7 +300,7 @@ int HoldUntilInputCloses() {
 int Usage() {
   fwprintf(stderr,
            L"usage: probe [list] | text HWND | reg KEY VALUE | acp | drivetype ROOT | run DIR LINE "
-           L"| hold\n");
+           L"| send HWND MSG [WPARAM [LPARAM]] | clip TEXT | hold\n");
   return 1;
 }
 
@@ -270,6 +316,8 @@ int wmain(int argc, wchar_t** argv) {
     return WriteOut(std::to_wstring(GetDriveTypeW(argv[2])) + L"\n") ? 0 : 1;
   }
   if (command == L"run" && argc == 4) return RunAndWait(argv[2], argv[3]);
+  if (command == L"send" && argc >= 4 && argc <= 6) return SendAndPrint(argc, argv);
+  if (command == L"clip" && argc == 3) return SetClipboard(argv[2]);
   if (command == L"hold" && argc == 2) return HoldUntilInputCloses();
   return Usage();
 }
