@@ -56,6 +56,13 @@ void Control::SetDefault(bool d) {
   default_ = d;
   Changed();
 }
+void Control::SetCancel(bool c) {
+  cancel_ = c;
+  Changed();
+}
+void Control::Focus(bool selectAll) {
+  if (form_.IsOpen()) form_.backend().FocusControl(form_, *this, selectAll);
+}
 
 void Control::AddItem(const std::string& text) {
   items_.push_back({text, false});

@@ -89,6 +89,12 @@ class Control {
   void SetPicture(int resourceId);
   bool isDefault() const { return default_; }
   void SetDefault(bool d);
+  bool isCancel() const { return cancel_; }  // pressed by Escape
+  void SetCancel(bool c);
+  bool multiLine() const { return multiLine_; }  // text boxes; set before the form opens
+  void SetMultiLine(bool m) { multiLine_ = m; }
+  // Gives the control the keyboard focus; a text box may select its whole text.
+  void Focus(bool selectAll = false);
 
   // Lines of list, check-list and combo boxes.
   const std::vector<ListItem>& items() const { return items_; }
@@ -124,7 +130,8 @@ class Control {
   Control* container_;
   std::string text_, tooltip_;
   Rect bounds_;
-  bool visible_ = true, enabled_ = true, checked_ = false, default_ = false;
+  bool visible_ = true, enabled_ = true, checked_ = false, default_ = false, cancel_ = false;
+  bool multiLine_ = false;
   uint32_t foreColor_ = kDefaultColor, backColor_ = kDefaultColor;
   int fontSize_ = 0;
   bool bold_ = false, monospace_ = false;
@@ -303,9 +310,13 @@ class Backend {
   virtual void ShowPopupMenu(Form& form, MenuItem& popup) = 0;
   virtual WindowHandle HandleOf(const Form& form) const = 0;
   virtual void RegionChanged(Form& form) = 0;
+  virtual void FocusControl(Form& form, Control& control, bool selectAll) = 0;
   virtual void BeginDrag(Form& form) = 0;
   // Where the caret stands in a text box, in characters from the start.
   virtual int CaretPosition(const Form& form, const Control& textBox) const = 0;
+  // The line of a list under a point of its client area (bounds inclusive, a
+  // point on the border of two lines belongs to the upper one); -2 for none.
+  virtual int ItemFromPoint(const Form& form, const Control& list, int x, int y) const = 0;
 
   // The chosen path, or nothing when the user cancelled.
   virtual std::optional<std::string> FileDialog(Form* owner, const FileDialogRequest& request) = 0;

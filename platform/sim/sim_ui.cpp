@@ -127,4 +127,13 @@ int SimUi::CaretPosition(const ui::Form&, const ui::Control& textBox) const {
   return it == carets.end() ? length : std::clamp(it->second, 0, length);
 }
 
+int SimUi::ItemFromPoint(const ui::Form&, const ui::Control& list, int x, int y) const {
+  const int count = static_cast<int>(list.items().size());
+  if (x < 0 || x > list.bounds().width || y < 0) return -2;
+  for (int i = 0; i < count; ++i) {
+    if (y >= i * kItemHeight && y <= (i + 1) * kItemHeight) return i;
+  }
+  return -2;
+}
+
 }  // namespace sim

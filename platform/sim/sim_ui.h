@@ -68,8 +68,17 @@ class SimUi : public ui::Backend {
   }
   void SetExitCode(int code) override { exitCode = code; }
   void RegionChanged(ui::Form&) override {}
+  void FocusControl(ui::Form&, ui::Control& control, bool selectAll) override {
+    focused = control.name();
+    focusSelectedAll = selectAll;
+  }
+  std::string focused;  // the control that last got the focus
+  bool focusSelectedAll = false;
   void BeginDrag(ui::Form& form) override { drags.push_back(form.name()); }
   int CaretPosition(const ui::Form&, const ui::Control& textBox) const override;
+  // Lines of kItemHeight pixels from the top of the list, no scrolling.
+  static constexpr int kItemHeight = 18;
+  int ItemFromPoint(const ui::Form&, const ui::Control& list, int x, int y) const override;
 
   int exitCode = 0;
   std::vector<std::string> drags;

@@ -95,6 +95,11 @@ TEST_F(EngineTest, RecordsAWholeInstallationAndPlaysItBack) {
   UserClick(wizard.next);  // page 2 with the folder field
   ASSERT_EQ(wizard.page(), 2);
   UserClick(bar().handle());  // on the bar: not recorded
+  // Nor on a window the bar owns, such as its message boxes.
+  const WindowHandle barBox =
+      desktop().AddWindow(bar().handle(), "#32770", "Orvanta", {300, 300, 200, 100});
+  UserClick(barBox);
+  desktop().RemoveWindow(barBox);
   UserClick(wizard.edit);
 
   bar().imgPause.Click();
@@ -190,8 +195,15 @@ TEST_F(EngineTest, PauseBeforeTheFirstClickShowsNoPanelAndStopSavesNothing) {
   EXPECT_TRUE(ui().messages.empty());
 }
 
-TEST_F(EngineTest, TheBarRefusesToCloseAtLogOffAndUnhooksWhenClosed) {
+TEST_F(EngineTest, TheBarDragsOpensThePanelRefusesLogOffAndUnhooksWhenClosed) {
   StartRecording();
+  EXPECT_EQ(bar().bounds().x, (1024 - engine::bar_layout::kStripWidth) / 2);
+  bar().lblAct.onMouseDown({ui::MouseButton::Left, 5, 5});
+  EXPECT_EQ(ui().drags, std::vector<std::string>{"frmStels"});
+  bar().Command3.Click();
+  const auto& panel = machine().shell.launches.back();
+  EXPECT_EQ(panel.file + " " + panel.parameters, "rundll32.exe shell32.dll,Control_RunDLL appwiz.cpl");
+  EXPECT_EQ(panel.showCommand, 2);
   bar().Close(ui::CloseReason::SessionEnd);
   EXPECT_TRUE(bar().IsOpen());
   EXPECT_EQ(desktop().hookCount(), 1);
