@@ -35,7 +35,10 @@ DWORD StyleOf(const ui::Control& c) {
     case ui::ControlKind::Button:
       return common | WS_TABSTOP | (c.isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
     case ui::ControlKind::CheckBox: return common | WS_TABSTOP | BS_AUTOCHECKBOX;
-    case ui::ControlKind::TextBox: return common | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
+    case ui::ControlKind::TextBox:
+      return common | WS_TABSTOP | WS_BORDER |
+             (c.multiLine() ? ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL | ES_AUTOVSCROLL
+                            : ES_AUTOHSCROLL);
     case ui::ControlKind::ListBox:
       return common | WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
     case ui::ControlKind::CheckList:
@@ -293,6 +296,12 @@ void Win32Ui::DrawCheckListItem(FormWindow&, ui::Control& c, const DRAWITEMSTRUC
 }
 
 void Win32Ui::OnCommand(FormWindow& fw, int id, int code, HWND from) {
+  if (!from && id == IDCANCEL) {  // Escape, as the dialog manager reports it
+    for (ui::Control* c : fw.form->controls()) {
+      if (c->isCancel() && c->visible()) return c->Click();
+    }
+    return;
+  }
   if (!from) {  // a menu item or an accelerator
     auto it = fw.menuItems.find(static_cast<UINT>(id));
     if (it != fw.menuItems.end() && it->second->enabled && it->second->onClick) {

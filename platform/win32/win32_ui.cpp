@@ -276,6 +276,33 @@ void Win32Ui::BeginDrag(ui::Form& form) {
   SendMessageW(fw->hwnd, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
 }
 
+void Win32Ui::FocusControl(ui::Form& form, ui::Control& control, bool selectAll) {
+  FormWindow* fw = Find(form);
+  if (!fw) return;
+  auto it = fw->controls.find(&control);
+  if (it == fw->controls.end()) return;
+  SetFocus(it->second);
+  if (selectAll && control.kind() == ui::ControlKind::TextBox) {
+    SendMessageW(it->second, EM_SETSEL, 0, -1);
+  }
+}
+
+int Win32Ui::ItemFromPoint(const ui::Form& form, const ui::Control& list, int x, int y) const {
+  FormWindow* fw = Find(form);
+  if (!fw) return -2;
+  auto it = fw->controls.find(const_cast<ui::Control*>(&list));
+  if (it == fw->controls.end()) return -2;
+  const int count = static_cast<int>(SendMessageW(it->second, LB_GETCOUNT, 0, 0));
+  const int px = Scale(x), py = Scale(y);
+  for (int i = 0; i < count; ++i) {
+    RECT r{};
+    if (SendMessageW(it->second, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r)) == LB_ERR) continue;
+    // All four bounds count: a point on the border of two lines is the upper one's.
+    if (px >= r.left && px <= r.right && py >= r.top && py <= r.bottom) return i;
+  }
+  return -2;
+}
+
 int Win32Ui::CaretPosition(const ui::Form& form, const ui::Control& textBox) const {
   HWND edit = nullptr;
   if (FormWindow* fw = Find(form)) {

@@ -34,6 +34,8 @@ class Win32Ui : public ui::Backend {
   void RegionChanged(ui::Form& form) override;
   void BeginDrag(ui::Form& form) override;
   int CaretPosition(const ui::Form& form, const ui::Control& textBox) const override;
+  void FocusControl(ui::Form& form, ui::Control& control, bool selectAll) override;
+  int ItemFromPoint(const ui::Form& form, const ui::Control& list, int x, int y) const override;
   int Run() override;
   void SetExitCode(int code) override { exitCode_ = code; }
 

@@ -19,6 +19,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::Win32Ui ui(instance);
   platform::Platform platform{files, ini, registry, system, desktop, shell, ui};
   app::App app(platform);
-  if (!app::Main(app)) return 0;  // another copy runs
+  if (!app::Main(app)) return app.exitCode;  // another copy runs, or a refused command line
   return ui.Run();
 }
