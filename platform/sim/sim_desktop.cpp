@@ -23,7 +23,7 @@ WindowHandle SimDesktop::AddWindow(WindowHandle parent, const std::string& class
                                    const std::string& caption, ScreenRect rect, bool visible) {
   const WindowHandle h = next_;
   next_ += 4;
-  windows_[h] = Window{parent, className, caption, rect, visible, false, {}};
+  windows_[h] = Window{parent, className, caption, rect, visible, true, false, {}};
   order_.push_back(h);
   if (parent == 0) BringToFront(h);
   return h;
@@ -54,6 +54,15 @@ void SimDesktop::MoveWindow(WindowHandle window, ScreenRect rect) {
 
 void SimDesktop::SetVisible(WindowHandle window, bool visible) {
   if (Window* w = Get(window)) w->visible = visible;
+}
+
+void SimDesktop::SetEnabled(WindowHandle window, bool enabled) {
+  if (Window* w = Get(window)) w->enabled = enabled;
+}
+
+bool SimDesktop::IsEnabled(WindowHandle window) const {
+  const Window* w = Get(window);
+  return w && w->enabled;
 }
 
 void SimDesktop::SetOnClick(WindowHandle window, std::function<void()> onClick) {
@@ -148,7 +157,7 @@ WindowHandle SimDesktop::DeepestChildAt(WindowHandle parent, Point p) const {
   std::vector<WindowHandle> children = Children(parent);
   for (WindowHandle child : children) {
     const Window& w = windows_.at(child);
-    if (w.visible && w.rect.Contains(p)) return DeepestChildAt(child, p);
+    if (w.visible && w.enabled && w.rect.Contains(p)) return DeepestChildAt(child, p);
   }
   return parent;
 }
@@ -156,7 +165,9 @@ WindowHandle SimDesktop::DeepestChildAt(WindowHandle parent, Point p) const {
 WindowHandle SimDesktop::WindowFromPoint(Point screen) const {
   for (WindowHandle h : ZOrdered()) {
     const Window& w = windows_.at(h);
-    if (w.visible && w.rect.Contains(screen)) return DeepestChildAt(h, screen);
+    if (!w.visible || !w.rect.Contains(screen)) continue;
+    // A disabled top-level window takes the point itself, children and all.
+    return w.enabled ? DeepestChildAt(h, screen) : h;
   }
   return kDesktop;
 }
@@ -174,14 +185,16 @@ Point SimDesktop::ToPixel(uint32_t flags, int x, int y) const {
 }
 
 void SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
-  const Point at = ToPixel(flags, x, y);
-  injected.push_back({flags, x, y, at});
-  cursor_ = at;
   using namespace platform::mouse;
+  // Only a move takes the cursor along; x and y of a button event alone are
+  // ignored, as SendInput does.
+  if (flags & kMove) cursor_ = ToPixel(flags, x, y);
+  const Point at = cursor_;
+  injected.push_back({flags, x, y, at});
   if (flags & (kLeftDown | kRightDown | kMiddleDown)) pressed_ = WindowFromPoint(at);
   if (flags & kLeftUp) {
     const WindowHandle released = WindowFromPoint(at);
-    if (released == pressed_ && released != 0) {
+    if (released == pressed_ && released != 0 && IsEnabled(released)) {
       pressed_ = 0;
       const Window* w = Get(released);
       if (w && w->onClick) {
@@ -222,7 +235,8 @@ void SimDesktop::SendSetText(WindowHandle window, const std::string& text) {
 }
 
 std::string SimDesktop::SendGetText(WindowHandle window, int maxChars) const {
-  return text::FirstChars(WindowText(window), maxChars < 0 ? 0 : size_t(maxChars));
+  // The buffer's size counts the terminator: it holds one character less.
+  return text::FirstChars(WindowText(window), maxChars < 1 ? 0 : size_t(maxChars - 1));
 }
 
 }  // namespace sim
