@@ -9,6 +9,7 @@ SimMachine::SimMachine() {
   files.MakeFolders(system.tempPath);
   files.MakeFolders(system.programFolder);
   files.PutFile(system.programFolder + "\\orvanta.exe", "MZ");
+  files.currentFolder = system.programFolder;  // as when started from its own folder
   registry.WriteString(platform::RegistryRoot::LocalMachine,
                        "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
                        system.programFilesFolder);

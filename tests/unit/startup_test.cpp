@@ -52,6 +52,10 @@ TEST_F(StartupTest, AddCommandStoresTheFolderOfAnExistingScript) {
 
 TEST_F(StartupTest, CommandLinesThatNameNoExistingPathChangeNothing) {
   m.files.PutFile("C:\\Scripts\\Setup.OVS", "x");
+  // A bare name found in the current folder has no folder to store: it would
+  // only wipe the remembered library.
+  m.files.PutFile(m.files.currentFolder + "\\Setup.OVS", "x");
+  ASSERT_TRUE(app::PathExists(m.files, "Setup.OVS"));
   for (const char* line :
        {"/ADD \"C:\\Scripts\\Setup.OVS\"", "/ADD C:\\Scripts\\Missing.OVS", "/ADD x", "/ADD",
         "", "   ", "C:\\Scripts\\Setup.OVS", "/REMOVE C:\\Scripts\\Setup.OVS",
