@@ -268,8 +268,14 @@ std::optional<std::vector<platform::FolderEntry>> SimFileSystem::ListFolder(
 }
 
 platform::DriveType SimFileSystem::GetDriveType(const std::string& root) const {
-  if (root.size() < 2 || root[1] != ':') return platform::DriveType::NoRootDir;
-  auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(root[0]))));
+  // Like the system: the path resolves as any other ("\\" is the root of the
+  // current drive) and must name a drive root or an existing folder; a
+  // network path names no drive of this machine.
+  const std::string key = Key(root);
+  if (key.empty() || (!IsDriveKey(key) && !(Find(key) && Find(key)->folder))) {
+    return platform::DriveType::NoRootDir;
+  }
+  auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(key[0]))));
   return it == drives_.end() ? platform::DriveType::NoRootDir : it->second;
 }
 

@@ -74,6 +74,19 @@ TEST_F(StartupTest, AddKeywordIgnoresCaseAndLeadingSpacesOfTheArgument) {
   EXPECT_EQ(Stored(app::setting::kFolderOvs), "C:\\Папка");
 }
 
+TEST_F(StartupTest, FromANetworkShareTheCommandLineCountsWhereverTheCurrentFolderIs) {
+  m.system.programFolder = "\\\\server\\share\\Orvanta";
+  m.files.currentFolder = "D:\\";  // the CD-ROM drive
+  m.files.PutFile(kCdIni, "[General]\r\nSpeedInstall=1\r\n");
+  m.files.PutFile("C:\\Scripts\\Setup.OVS", "x");
+  m.system.commandLine = "/ADD C:\\Scripts\\Setup.OVS";
+  ASSERT_TRUE(app::Main(a));
+  EXPECT_EQ(Stored(app::setting::kFolderOvs), "C:\\Scripts");
+  EXPECT_EQ(Stored(app::setting::kSpeed), "2");
+  EXPECT_EQ(a.macros.cdromDrives, std::vector<std::string>{"D:\\"});
+  EXPECT_TRUE(m.ui.messages.empty());
+}
+
 TEST_F(StartupTest, OnACdRomTheSettingsFileWinsAndTheCommandLineIsIgnored) {
   RunFromCd("[General]\r\nSpeedInstall=1\r\nOVSFolder=%cdrom%\\Folder OVS\r\n");
   m.files.MakeFolders("D:\\Folder OVS");
