@@ -316,12 +316,13 @@ class StartScriptTest : public PlaybackTest {
 
 TEST_F(StartScriptTest, LaunchesTheExpandedProgramAndHandsOverToTheBar) {
   app().macros = app::BuildMacroTable(sim.machine.platform);
-  fake::FakeWizard installed(sim.machine, {.programPath = "C:\\Program Files\\Demo\\setup.exe"});
+  fake::FakeWizard installed(sim.machine,
+                             {.programPath = "C:\\Program Files (x86)\\Demo\\setup.exe"});
   WriteScript("%PROGRAMFILES%\\Demo\\setup.exe", "/lang=ru");
 
   ASSERT_TRUE(Start());
   ASSERT_EQ(sim.machine.shell.launches.size(), 1u);
-  EXPECT_EQ(sim.machine.shell.launches[0].file, "C:\\Program Files\\Demo\\setup.exe");
+  EXPECT_EQ(sim.machine.shell.launches[0].file, "C:\\Program Files (x86)\\Demo\\setup.exe");
   EXPECT_EQ(installed.launchParameters, std::vector<std::string>{"/lang=ru"});
   EXPECT_EQ(app().pendingPackage.parameters, "/lang=ru");
   EXPECT_EQ(bar.nextDos, 1);
