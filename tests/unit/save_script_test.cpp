@@ -116,6 +116,22 @@ TEST_F(SaveScript, OnlyAnExactUpperCaseExtensionIsKept) {
   }
 }
 
+TEST_F(SaveScript, TheLongestNameTheDialogTakesIsSavedWithItsExtension) {
+  // 254 characters (not bytes) fill the dialog's buffer of 255; with ".OVS"
+  // the path is 258 characters long, still one the system writes.
+  std::string folder = "C:\\";
+  for (int i = 0; i < 200; ++i) folder += "п";
+  files.MakeFolders(folder);
+  const std::string chosen = folder + "\\" + std::string(50, 'b');
+  files.denyNextWrite = true;
+  ui.messageAnswers = {kIdYes};
+  ui.fileDialogAnswers = {chosen};
+  EXPECT_TRUE(Save(path));
+  EXPECT_EQ(path, chosen + ".OVS");
+  EXPECT_EQ(files.Contents(path), kScript);
+  EXPECT_EQ(ui.messages.size(), 1u);
+}
+
 TEST_F(SaveScript, CancelThenNoTriesTheSamePathAgain) {
   files.denyNextWrite = true;
   ui.messageAnswers = {kIdYes, kIdNo};
