@@ -36,8 +36,7 @@ bool IsWholePathParts(const std::string& s, size_t p, const std::string& value) 
 
 // Replaces the first occurrence of `what` (any case) by `JoinPath(by, rest)`.
 // With `keepPrefix` false the text before the occurrence is dropped too.
-void ReplaceFirst(std::string& s, const std::string& what, const std::string& by,
-                  bool keepPrefix) {
+void ReplaceFirst(std::string& s, const std::string& what, const std::string& by, bool keepPrefix) {
   const size_t p = text::FindNoCase(s, what);
   if (p == std::string::npos) return;
   const std::string before = keepPrefix ? s.substr(0, p) : std::string();

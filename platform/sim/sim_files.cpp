@@ -24,20 +24,22 @@ std::string NameOf(const std::string& path) {
 
 bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
 
-size_t Utf16Length(const std::string& s) { return text::Utf8ToUtf16(s).size(); }
+size_t Utf16Length(const std::string& s) {
+  return text::Utf8ToUtf16(s).size();
+}
 
 constexpr size_t kMaxNameLength = 255;
 constexpr size_t kFolderReserve = 12;  // room a new folder keeps for an 8.3 name
 
 }  // namespace
 
-std::optional<std::string> SimFileSystem::FullPath(const std::string& path,
-                                                   size_t maxPath) const {
+std::optional<std::string> SimFileSystem::FullPath(const std::string& path, size_t maxPath) const {
   if (path.empty()) return std::nullopt;
   std::string p = path;
   std::replace(p.begin(), p.end(), '/', '\\');
   if (p.rfind("\\\\", 0) == 0) return std::nullopt;  // no network shares on this machine
-  const bool hasDrive = p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]));
+  const bool hasDrive =
+      p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]));
   const std::string currentDrive = currentFolder.substr(0, 2);
   const std::string currentRest = currentFolder.substr(std::min<size_t>(2, currentFolder.size()));
   std::string drive, rest;
@@ -118,7 +120,7 @@ bool SimFileSystem::TakeDenial() {
 void SimFileSystem::MakeFolders(const std::string& path) {
   const auto full = FullPath(path);
   if (!full) return;
-  for (size_t end = full->find('\\', 3); ; end = full->find('\\', end + 1)) {
+  for (size_t end = full->find('\\', 3);; end = full->find('\\', end + 1)) {
     const std::string folder = full->substr(0, end);
     const std::string key = Key(folder);
     if (!IsDriveKey(key) && !key.empty() && !nodes_.count(key)) {

@@ -19,8 +19,8 @@ struct WizardOptions {
   std::string programPath = "C:\\Setup\\DemoSetup.exe";
   std::string caption = "Установка Demo App ";  // with the trailing space
   int pageCount = 4;
-  int editPage = 2;     // the page that shows the folder field
-  int installPage = 3;  // 0: none
+  int editPage = 2;            // the page that shows the folder field
+  int installPage = 3;         // 0: none
   long long installMs = 2000;  // 0: until FinishInstalling()
   std::string folder = "C:\\Program Files\\Demo App";
   sim::ScreenRect rect{262, 184, 500, 400};
@@ -40,7 +40,7 @@ class FakeWizard {
   bool running() const { return dialog != 0; }
   int page() const { return page_; }          // 1-based; 0 before the first launch
   bool installing() const { return installing_; }
-  void FinishInstalling();  // enables the buttons of the install page
+  void FinishInstalling();                    // enables the buttons of the install page
   std::vector<std::string> launchParameters;  // one per launch
   bool finished = false, cancelled = false;
   std::string installedTo;  // the folder field's text when it finished

@@ -158,8 +158,7 @@ struct SaveRecording : ::testing::Test {
     s.app.macros = app::BuildMacroTable(s.machine.platform);
     s.app.scriptFolder = "C:\\Lib";
     // A 32-bit setup on 64-bit Windows, where most recorded setups live.
-    s.app.pendingPackage = {"C:\\Program Files (x86)\\App\\setup.exe", "Office 97", "Офис",
-                            "/S"};
+    s.app.pendingPackage = {"C:\\Program Files (x86)\\App\\setup.exe", "Office 97", "Офис", "/S"};
     s.app.script.NewScript("Офис");
   }
   void RecordOneClick() {

@@ -16,8 +16,7 @@
 #include "app/app.h"
 #include "app/paths.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_services.h"
-#include "platform/win32/win32_ui.h"
+#include "platform/win32/win32_machine.h"
 #include "script/save_script.h"
 
 namespace {
@@ -38,16 +37,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (!argv || argc != 4) return 2;
-  win32::Win32FileSystem files;
-  win32::Win32IniFiles ini;
-  win32::Win32Registry registry;
-  win32::Win32System system;
-  win32::Win32Desktop desktop;
-  win32::Win32Shell shell;
-  win32::Win32Ui ui(instance);
-  platform::Platform platform{files, ini, registry, system, desktop, shell, ui};
-  app::App app(platform);
-  app.macros = app::BuildMacroTable(platform);
+  win32::Win32Machine machine(instance);
+  app::App app(machine.platform);
+  app.macros = app::BuildMacroTable(machine.platform);
   app.scriptFolder = win32::Utf8(argv[1]);
   const std::string description = win32::Utf8(argv[3]);
   app.pendingPackage = {"C:\\Program Files (x86)\\Demo\\setup.exe", win32::Utf8(argv[2]),
@@ -56,7 +48,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   RecordOneClick(app, description);
   const bool saved = script::SaveRecording(app, nullptr);
-  const std::string log = app::AddBackslash(system.ProgramFolder()) + "save_probe.log";
-  files.WriteFile(log, files.ReadFile(log).value_or("") + (saved ? "saved\n" : "not saved\n"));
+  const std::string log = app::AddBackslash(machine.system.ProgramFolder()) + "save_probe.log";
+  machine.files.WriteFile(
+      log, machine.files.ReadFile(log).value_or("") + (saved ? "saved\n" : "not saved\n"));
   return saved ? 0 : 1;
 }
