@@ -1,5 +1,7 @@
 #include "app/macros.h"
 
+#include <cctype>
+
 #include "app/paths.h"
 #include "platform/text.h"
 
@@ -14,15 +16,60 @@ std::string WithoutTrailingBackslash(std::string folder) {
   return folder;
 }
 
+bool IsNameCharacter(char c) {
+  // Letters and digits of any script: every byte of a multi-byte character.
+  const auto b = static_cast<unsigned char>(c);
+  return b >= 0x80 || std::isalnum(b);
+}
+
+// Whether the folder `value`, found at `p` in `s`, stands there as whole
+// path parts: it ends at a backslash or at the end of the text, and starts
+// at the start, after a backslash, or (a rooted folder such as "C:\Dir")
+// after anything that cannot be part of the same name, such as "=" or a quote.
+bool IsWholePathParts(const std::string& s, size_t p, const std::string& value) {
+  const size_t end = p + value.size();
+  if (end < s.size() && s[end] != '\\' && value.back() != '\\') return false;
+  if (p == 0 || s[p - 1] == '\\') return true;
+  const bool rooted = value.front() == '\\' || (value.size() >= 2 && value[1] == ':');
+  return rooted && !IsNameCharacter(s[p - 1]);
+}
+
 // Replaces the first occurrence of `what` (any case) by `JoinPath(by, rest)`.
 // With `keepPrefix` false the text before the occurrence is dropped too.
-bool ReplaceFirst(std::string& s, const std::string& what, const std::string& by,
-                  bool keepPrefix) {
+void ReplaceFirst(std::string& s, const std::string& what, const std::string& by, bool keepPrefix) {
   const size_t p = text::FindNoCase(s, what);
-  if (p == std::string::npos) return false;
+  if (p == std::string::npos) return;
   const std::string before = keepPrefix ? s.substr(0, p) : std::string();
   s = before + JoinPath(by, s.substr(p + what.size()));
-  return true;
+}
+
+// Replaces the first occurrence of the folder `value` (any case) that stands
+// as whole path parts by `JoinPath(macro, rest)`, so that a user "Ann" leaves
+// "C:\Users\Anna" alone and "C:\Program Files" is no part of
+// "C:\Program Files (x86)". With `keepPrefix` false the text before it is
+// dropped too.
+void ContractFirst(std::string& s, const std::string& value, const std::string& macro,
+                   bool keepPrefix) {
+  for (size_t p = text::FindNoCase(s, value); p != std::string::npos;
+       p = text::FindNoCase(s, value, p + 1)) {
+    if (!IsWholePathParts(s, p, value)) continue;
+    const std::string before = keepPrefix ? s.substr(0, p) : std::string();
+    s = before + JoinPath(macro, s.substr(p + value.size()));
+    return;
+  }
+}
+
+// The folder that 32-bit programs, and so most setups, install into. On
+// 64-bit Windows it is "ProgramFilesDir (x86)" (ProgramFilesDir as a 32-bit
+// program reads it), so that scripts recorded by 32-bit builds on such a
+// machine play unchanged; 32-bit Windows has ProgramFilesDir alone.
+std::string ProgramFilesFolder(const platform::Platform& p) {
+  const auto root = platform::RegistryRoot::LocalMachine;
+  auto folder = ReadRegistryString(p.registry, root, kCurrentVersionKey, "ProgramFilesDir (x86)");
+  if (!folder || folder->empty()) {
+    folder = ReadRegistryString(p.registry, root, kCurrentVersionKey, "ProgramFilesDir");
+  }
+  return folder ? *folder : p.system.ProgramFilesFolder();
 }
 
 }  // namespace
@@ -35,9 +82,7 @@ bool IsRunningFromCdRom(const platform::FileSystem& fs, const std::string& progr
 
 MacroTable BuildMacroTable(const platform::Platform& p) {
   MacroTable t;
-  auto programFiles = ReadRegistryString(p.registry, platform::RegistryRoot::LocalMachine,
-                                         kCurrentVersionKey, "ProgramFilesDir");
-  t.values[0] = programFiles ? *programFiles : p.system.ProgramFilesFolder();
+  t.values[0] = ProgramFilesFolder(p);
   t.values[1] = p.system.UserName();
   t.values[2] = p.system.WindowsFolder();
   t.values[3] = WithoutTrailingBackslash(p.system.TempPath());
@@ -78,10 +123,10 @@ std::string ExpandMacros(const MacroTable& table, const platform::FileSystem& fs
 std::string ContractMacros(const MacroTable& table, std::string text) {
   for (size_t row = 0; row < MacroTable::kCdRomRow; ++row) {
     if (table.values[row].empty()) continue;
-    ReplaceFirst(text, table.values[row], MacroTable::kMacros[row], true);
+    ContractFirst(text, table.values[row], MacroTable::kMacros[row], true);
   }
   for (const std::string& drive : table.cdromDrives) {
-    ReplaceFirst(text, drive, MacroTable::kMacros[MacroTable::kCdRomRow], false);
+    ContractFirst(text, drive, MacroTable::kMacros[MacroTable::kCdRomRow], false);
   }
   return text;
 }

@@ -2,20 +2,43 @@
 
 #include <optional>
 
+#include "platform/text.h"
+
 namespace app {
 namespace {
 
-constexpr int kTempNameAttempts = 100;
+constexpr int kTempNameAttempts = 10;
 
-// A name in the same folder (so the final rename stays on one disk) that
-// belongs to nobody yet; nothing when all candidates are taken.
-std::optional<std::string> FreeTempName(const platform::FileSystem& fs, const std::string& path) {
-  for (int n = 0; n < kTempNameAttempts; ++n) {
-    std::string candidate = path + ".~tmp";
-    if (n > 0) candidate += std::to_string(n);
-    if (!fs.Attributes(candidate)) return candidate;
+// Temporary name number `k` for the file at `path`, in the same folder (so
+// the final rename stays on one disk): the file name with its last
+// characters replaced by "~" or "~k". It is no longer than the target's own
+// name (but for names of a character or two), so it fits wherever the
+// target fits, and it never ends in ".OVS".
+std::string TempPath(const std::string& path, int k) {
+  const size_t nameStart = path.rfind('\\') + 1;  // 0 without a folder
+  const std::string name = path.substr(nameStart);
+  const std::string suffix = k == 0 ? "~" : "~" + std::to_string(k);
+  const size_t chars = text::CharCount(name);
+  const size_t keep = chars > suffix.size() ? chars - suffix.size() : 0;
+  return path.substr(0, nameStart) + text::FirstChars(name, keep) + suffix;
+}
+
+// Removes what earlier saves of `path` left behind when they were cut off,
+// and returns the first temporary name that belongs to nobody; nothing when
+// all are taken. A read-only file of such a name was never made by a save
+// and stays.
+std::optional<std::string> FreeTempName(platform::FileSystem& fs, const std::string& path) {
+  std::optional<std::string> free;
+  for (int k = 0; k < kTempNameAttempts; ++k) {
+    const std::string candidate = TempPath(path, k);
+    if (text::EqualsNoCase(candidate, path)) continue;
+    auto attributes = fs.Attributes(candidate);
+    if (attributes && !attributes->folder && !attributes->readOnly && fs.DeleteFile(candidate)) {
+      attributes.reset();
+    }
+    if (!attributes && !free) free = candidate;
   }
-  return std::nullopt;
+  return free;
 }
 
 }  // namespace

@@ -17,7 +17,9 @@ class System {
   virtual std::string WindowsFolder() const = 0;    // without trailing backslash
   virtual std::string TempPath() const = 0;         // with its trailing backslash
   virtual std::string ProgramFolder() const = 0;    // folder of the executable
-  virtual std::string ProgramFilesFolder() const = 0;  // platform fallback for the registry
+  // The folder of 32-bit programs ("Program Files (x86)" on 64-bit Windows);
+  // the fallback when the registry names none.
+  virtual std::string ProgramFilesFolder() const = 0;
   virtual std::string CommandLine() const = 0;      // everything after the program name
   virtual int ScreenWidth() const = 0;              // physical pixels
   virtual int ScreenHeight() const = 0;

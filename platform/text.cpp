@@ -7,36 +7,34 @@ namespace text {
 namespace {
 
 // Decodes one UTF-8 sequence at `i`; advances `i`. Malformed bytes decode to
-// U+FFFD one byte at a time, so no input can stall or overrun the loop.
+// U+FFFD one byte at a time, so no input can stall or overrun the loop. An
+// overlong form, an encoded surrogate half or a value past U+10FFFF is
+// malformed too: read as a character it would re-encode to another length,
+// and positions found in a folded copy would no longer fit the original.
 char32_t DecodeAt(std::string_view s, size_t& i) {
   const auto b0 = static_cast<unsigned char>(s[i]);
-  auto cont = [&](size_t k) -> int {
-    if (i + k >= s.size()) return -1;
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    return (b & 0xC0) == 0x80 ? (b & 0x3F) : -1;
-  };
   if (b0 < 0x80) {
     ++i;
     return b0;
   }
+  size_t length = 0;
+  char32_t c = 0, least = 0;
   if ((b0 & 0xE0) == 0xC0) {
-    int c1 = cont(1);
-    if (c1 >= 0) {
-      i += 2;
-      return ((b0 & 0x1F) << 6) | c1;
-    }
+    length = 2, c = b0 & 0x1F, least = 0x80;
   } else if ((b0 & 0xF0) == 0xE0) {
-    int c1 = cont(1), c2 = c1 >= 0 ? cont(2) : -1;
-    if (c2 >= 0) {
-      i += 3;
-      return ((b0 & 0x0F) << 12) | (c1 << 6) | c2;
-    }
+    length = 3, c = b0 & 0x0F, least = 0x800;
   } else if ((b0 & 0xF8) == 0xF0) {
-    int c1 = cont(1), c2 = c1 >= 0 ? cont(2) : -1, c3 = c2 >= 0 ? cont(3) : -1;
-    if (c3 >= 0) {
-      i += 4;
-      return ((b0 & 0x07) << 18) | (c1 << 12) | (c2 << 6) | c3;
-    }
+    length = 4, c = b0 & 0x07, least = 0x10000;
+  }
+  bool valid = length > 0 && i + length <= s.size();
+  for (size_t k = 1; valid && k < length; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    valid = (b & 0xC0) == 0x80;
+    c = (c << 6) | (b & 0x3F);
+  }
+  if (valid && c >= least && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF)) {
+    i += length;
+    return c;
   }
   ++i;
   return 0xFFFD;

@@ -244,7 +244,8 @@ std::optional<ScriptDamage> DecodeBlock(std::string_view bytes, size_t& pos, int
   return std::nullopt;
 }
 
-std::optional<ScriptDamage> CheckScript(std::string_view bytes, ScriptImage* image) {
+std::optional<ScriptDamage> CheckScript(std::string_view bytes, ScriptImage* image,
+                                        size_t* blocksEnd) {
   if (bytes.empty()) return ScriptDamage{0, "the file is empty"};
   if (bytes.size() < kFirstBlockOffset) {
     return ScriptDamage{bytes.size(), "the file is " + Str(bytes.size()) +
@@ -262,6 +263,7 @@ std::optional<ScriptDamage> CheckScript(std::string_view bytes, ScriptImage* ima
     if (auto damage = DecodeBlock(bytes, pos, i + 1, block)) return damage;
   }
   if (auto damage = CheckTrailer(bytes, header, pos)) return damage;
+  if (blocksEnd) *blocksEnd = pos;
   if (image) {
     *image = ScriptImage{};
     image->header = header;

@@ -116,8 +116,10 @@ struct ScriptImage {
 
 // Checks the plain bytes: every count and length non-negative, every block
 // and the trailer inside the bytes, the trailer after the blocks. Fills
-// `image` when given and the bytes are sound.
-std::optional<ScriptDamage> CheckScript(std::string_view bytes, ScriptImage* image = nullptr);
+// `image` and `blocksEnd` (the offset just past the last block) when given
+// and the bytes are sound.
+std::optional<ScriptDamage> CheckScript(std::string_view bytes, ScriptImage* image = nullptr,
+                                        size_t* blocksEnd = nullptr);
 std::string BuildScript(const ScriptImage& image);
 
 // Both directions are the same XOR.

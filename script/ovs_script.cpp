@@ -100,10 +100,17 @@ void ScriptBuffer::WriteHeader() {
 
 // ---- Editing the trailer ----------------------------------------------------
 
+bool ScriptBuffer::TrailerFollowsBlocks() const {
+  size_t blocksEnd = 0;
+  if (CheckScript(bytes_, nullptr, &blocksEnd)) return false;
+  return header_.programPathOffset == static_cast<int64_t>(blocksEnd) &&
+         DecodeHeader(bytes_) == header_;
+}
+
 bool ScriptBuffer::ReplaceTrailerString(int64_t start, int64_t oldLength, const std::string& text) {
   const auto size = static_cast<int64_t>(bytes_.size());
   if (start < static_cast<int64_t>(kFirstBlockOffset) || oldLength < 0 ||
-      start + oldLength > size) {
+      start + oldLength > size || !TrailerFollowsBlocks()) {
     return false;
   }
   std::string rebuilt;

@@ -51,7 +51,8 @@ class ScriptBuffer {
   std::function<void()> onBlockAppended;  // the control bar's FirstDo
 
   // Editing the trailer in place; the buffer is rebuilt around the new text.
-  // False, changing nothing, when the buffer has no trailer to replace.
+  // False, changing nothing, when the buffer has no trailer to replace or its
+  // trailer does not start where the blocks end.
   bool ReplaceProgramPath(const std::string& text);
   bool ReplaceParameters(const std::string& text);
 
@@ -94,6 +95,9 @@ class ScriptBuffer {
   template <typename Encode>
   void AppendAtWritePosition(Encode&& encode);
   void AppendText(const std::string& ansi);
+  // True when the buffer is sound and the trailer starts right after the
+  // last block, where every replace must write.
+  bool TrailerFollowsBlocks() const;
   bool ReplaceTrailerString(int64_t start, int64_t oldLength, const std::string& text);
   std::string Slice(int64_t offset, int64_t length) const;
 

@@ -36,6 +36,8 @@ bool LaunchProgram(app::App& app, const std::string& program, const std::string&
 // Replays the current block's gesture with its press in `target`. False, with
 // nothing injected, when another window covers the press point; a covering
 // control bar is taken out of the topmost band so that a retry can succeed.
+// A gesture with no playable press (a button value no button has) is done:
+// true, without input.
 bool ReplayBlockEvents(app::App& app, platform::WindowHandle target);
 void PutBlockText(app::App& app, platform::WindowHandle target);
 std::string ReadWindowText(const app::App& app, platform::WindowHandle window);

@@ -110,7 +110,7 @@ WindowHandle SimDesktop::AddWindow(WindowHandle parent, const std::string& class
                                    const std::string& caption, ScreenRect rect, bool visible) {
   const WindowHandle h = next_;
   next_ += 4;
-  windows_[h] = Window{parent, className, caption, rect, visible, false, {}};
+  windows_[h] = Window{parent, className, caption, rect, visible, true, false, {}};
   children_[parent].push_back(h);
   positions_[h] = children_[parent].size() - 1;
   if (parent == 0) BringToFront(h);
@@ -148,6 +148,15 @@ void SimDesktop::MoveWindow(WindowHandle window, ScreenRect rect) {
 
 void SimDesktop::SetVisible(WindowHandle window, bool visible) {
   if (Window* w = Get(window)) w->visible = visible;
+}
+
+void SimDesktop::SetEnabled(WindowHandle window, bool enabled) {
+  if (Window* w = Get(window)) w->enabled = enabled;
+}
+
+bool SimDesktop::IsEnabled(WindowHandle window) const {
+  const Window* w = Get(window);
+  return w && w->enabled;
 }
 
 void SimDesktop::SetOnClick(WindowHandle window, std::function<void()> onClick) {
@@ -251,7 +260,7 @@ WindowHandle SimDesktop::DeepestChildAt(WindowHandle parent, Point p) const {
   if (children == children_.end()) return parent;
   for (WindowHandle child : children->second) {
     const Window& w = windows_.at(child);
-    if (w.visible && w.rect.Contains(p)) return DeepestChildAt(child, p);
+    if (w.visible && w.enabled && w.rect.Contains(p)) return DeepestChildAt(child, p);
   }
   return parent;
 }
@@ -259,7 +268,9 @@ WindowHandle SimDesktop::DeepestChildAt(WindowHandle parent, Point p) const {
 WindowHandle SimDesktop::WindowFromPoint(Point screen) const {
   for (WindowHandle h : ZOrdered()) {
     const Window& w = windows_.at(h);
-    if (w.visible && w.rect.Contains(screen)) return DeepestChildAt(h, screen);
+    if (!w.visible || !w.rect.Contains(screen)) continue;
+    // A disabled top-level window takes the point itself, children and all.
+    return w.enabled ? DeepestChildAt(h, screen) : h;
   }
   return kDesktop;
 }
@@ -277,16 +288,17 @@ Point SimDesktop::ToPixel(uint32_t flags, int x, int y) const {
 }
 
 void SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
-  const Point at = ToPixel(flags, x, y);
-  injected.push_back({flags, x, y, at});
   using namespace platform::mouse;
+  // Only a move takes the cursor along; x and y of a button event alone are
+  // ignored, as SendInput does.
+  const Point at = (flags & kMove) ? ToPixel(flags, x, y) : cursor_;
+  injected.push_back({flags, x, y, at});
   // Injected input passes the low-level hooks too, as on Windows.
+  if (flags & kMove) RunHooks({platform::HookAction::Move, 0, at});
   if (flags & (kLeftDown | kRightDown | kMiddleDown)) {
     RunHooks({platform::HookAction::Press, ButtonOf(flags), at});
   } else if (flags & (kLeftUp | kRightUp | kMiddleUp)) {
     RunHooks({platform::HookAction::Release, ButtonOf(flags), at});
-  } else if (flags & kMove) {
-    RunHooks({platform::HookAction::Move, 0, at});
   }
   cursor_ = at;
   DeliverButton(flags, at);
@@ -297,7 +309,7 @@ void SimDesktop::DeliverButton(uint32_t flags, Point at) {
   if (flags & (kLeftDown | kRightDown | kMiddleDown)) pressed_ = WindowFromPoint(at);
   if (flags & kLeftUp) {
     const WindowHandle released = WindowFromPoint(at);
-    if (released == pressed_ && released != 0) {
+    if (released == pressed_ && released != 0 && IsEnabled(released)) {
       pressed_ = 0;
       const Window* w = Get(released);
       if (w && w->onClick) {
@@ -338,7 +350,8 @@ void SimDesktop::SendSetText(WindowHandle window, const std::string& text) {
 }
 
 std::string SimDesktop::SendGetText(WindowHandle window, int maxChars) const {
-  return text::FirstChars(WindowText(window), maxChars < 0 ? 0 : size_t(maxChars));
+  // The buffer's size counts the terminator: it holds one character less.
+  return text::FirstChars(WindowText(window), maxChars < 1 ? 0 : size_t(maxChars - 1));
 }
 
 }  // namespace sim

@@ -1,7 +1,11 @@
 #pragma once
 // A simulated desktop: a tree of windows with classes, captions, screen
-// rectangles, visibility and z-order; hit testing; and injected mouse input,
-// which is logged and delivered as clicks to the window under the cursor.
+// rectangles, visibility, an enabled state and z-order; hit testing; and
+// injected mouse input, which is logged and delivered as clicks to the window
+// under the cursor. As on Windows, hit testing passes over a disabled child
+// window (the point then belongs to what lies below it, in the end its
+// parent), a disabled window gets no click, and a button event without the
+// move flag happens where the cursor already is.
 #include <functional>
 #include <map>
 #include <unordered_map>
@@ -35,6 +39,8 @@ class SimDesktop : public platform::Desktop {
   void SetCaption(platform::WindowHandle window, const std::string& caption);
   void MoveWindow(platform::WindowHandle window, ScreenRect rect);  // children move along
   void SetVisible(platform::WindowHandle window, bool visible);
+  void SetEnabled(platform::WindowHandle window, bool enabled);
+  bool IsEnabled(platform::WindowHandle window) const;
   void SetOnClick(platform::WindowHandle window, std::function<void()> onClick);
   bool IsTopmost(platform::WindowHandle window) const;
   ScreenRect RectOf(platform::WindowHandle window) const;
@@ -43,7 +49,7 @@ class SimDesktop : public platform::Desktop {
   struct InjectedEvent {
     uint32_t flags;
     int x, y;                // as passed (absolute units with kAbsolute)
-    platform::Point pixel;   // the screen point it landed on
+    platform::Point pixel;   // the screen point it happened at (the cursor)
   };
   std::vector<InjectedEvent> injected;
 
@@ -99,6 +105,7 @@ class SimDesktop : public platform::Desktop {
     std::string className, caption;
     ScreenRect rect;
     bool visible = true;
+    bool enabled = true;
     bool topmost = false;
     std::function<void()> onClick;
   };

@@ -1,7 +1,9 @@
 #include "platform/sim/sim_files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
+#include <vector>
 
 #include "platform/text.h"
 
@@ -22,10 +24,60 @@ std::string NameOf(const std::string& path) {
 
 bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
 
+size_t Utf16Length(const std::string& s) {
+  return text::Utf8ToUtf16(s).size();
+}
+
+constexpr size_t kMaxNameLength = 255;
+constexpr size_t kFolderReserve = 12;  // room a new folder keeps for an 8.3 name
+
 }  // namespace
 
-std::string SimFileSystem::Key(const std::string& path) {
-  std::string key = text::FoldCase(path);
+std::optional<std::string> SimFileSystem::FullPath(const std::string& path, size_t maxPath) const {
+  if (path.empty()) return std::nullopt;
+  std::string p = path;
+  std::replace(p.begin(), p.end(), '/', '\\');
+  if (p.rfind("\\\\", 0) == 0) return std::nullopt;  // no network shares on this machine
+  const bool hasDrive =
+      p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]));
+  const std::string currentDrive = currentFolder.substr(0, 2);
+  const std::string currentRest = currentFolder.substr(std::min<size_t>(2, currentFolder.size()));
+  std::string drive, rest;
+  if (hasDrive && p.size() >= 3 && p[2] == '\\') {
+    drive = p.substr(0, 2), rest = p.substr(2);
+  } else if (hasDrive) {  // "X:name" is relative to the current folder of that drive
+    drive = p.substr(0, 2);
+    rest = (text::EqualsNoCase(drive, currentDrive) ? currentRest : std::string()) + "\\" +
+           p.substr(2);
+  } else if (p[0] == '\\') {
+    drive = currentDrive, rest = p;
+  } else {
+    drive = currentDrive, rest = currentRest + "\\" + p;
+  }
+  std::vector<std::string> parts;
+  for (size_t start = 0; start <= rest.size();) {
+    size_t end = rest.find('\\', start);
+    if (end == std::string::npos) end = rest.size();
+    const std::string part = rest.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      if (Utf16Length(part) > kMaxNameLength) return std::nullopt;
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string full = drive;
+  for (const std::string& part : parts) full += "\\" + part;
+  if (parts.empty() || p.back() == '\\') full += '\\';
+  if (Utf16Length(full) >= maxPath) return std::nullopt;
+  return full;
+}
+
+std::string SimFileSystem::Key(const std::string& path) const {
+  const auto full = FullPath(path);
+  if (!full) return {};
+  std::string key = text::FoldCase(*full);
   while (key.size() > 2 && key.back() == '\\') key.pop_back();
   return key;
 }
@@ -66,16 +118,24 @@ bool SimFileSystem::TakeDenial() {
 }
 
 void SimFileSystem::MakeFolders(const std::string& path) {
-  std::string key = Key(path);
-  if (IsDriveKey(key) || key.empty()) return;
-  MakeFolders(path.substr(0, std::min(path.size(), ParentKey(key).size())));
-  if (!nodes_.count(key)) nodes_[key] = Node{path.substr(0, key.size()), true, false, {}};
+  const auto full = FullPath(path);
+  if (!full) return;
+  for (size_t end = full->find('\\', 3);; end = full->find('\\', end + 1)) {
+    const std::string folder = full->substr(0, end);
+    const std::string key = Key(folder);
+    if (!IsDriveKey(key) && !key.empty() && !nodes_.count(key)) {
+      nodes_[key] = Node{folder, true, false, {}};
+    }
+    if (end == std::string::npos || end + 1 >= full->size()) break;
+  }
 }
 
 void SimFileSystem::PutFile(const std::string& path, const std::string& bytes) {
-  const std::string key = Key(path);
-  MakeFolders(path.substr(0, ParentKey(key).size()));
-  nodes_[key] = Node{path, false, false, bytes};
+  const auto full = FullPath(path);
+  if (!full) return;
+  const std::string key = Key(*full);
+  MakeFolders(full->substr(0, ParentKey(key).size()));
+  nodes_[key] = Node{*full, false, false, bytes};
 }
 
 bool SimFileSystem::Exists(const std::string& path) const { return Find(path) != nullptr; }
@@ -90,7 +150,7 @@ bool SimFileSystem::FindEntry(const std::string& path) const {
   const std::string name = NameOf(path);
   if (!HasWildcard(name)) return Find(path) != nullptr;
   const std::string folder = path.substr(0, path.size() - name.size());
-  auto entries = ListFolder(folder, name);
+  auto entries = ListFolder(folder.empty() ? "." : folder, name);
   return entries && !entries->empty();
 }
 
@@ -120,7 +180,7 @@ bool SimFileSystem::WriteFile(const std::string& path, const std::string& bytes)
   Node* existing = Find(path);
   if (existing && (existing->folder || existing->readOnly)) return false;
   Node& node = existing ? *existing : nodes_[key];
-  if (!existing) node = Node{path, false, false, {}};
+  if (!existing) node = Node{*FullPath(path), false, false, {}};
   if (diskFullAfter && *diskFullAfter < bytes.size()) {
     node.data = bytes.substr(0, *diskFullAfter);
     diskFullAfter.reset();
@@ -138,7 +198,7 @@ bool SimFileSystem::MoveFile(const std::string& from, const std::string& to) {
   }
   if (nodes_.count(toKey) && toKey != fromKey) return false;
   Node node = nodes_[fromKey];
-  node.path = to;
+  node.path = *FullPath(to);
   nodes_.erase(fromKey);
   nodes_[toKey] = node;
   return true;
@@ -155,7 +215,7 @@ bool SimFileSystem::ReplaceFile(const std::string& from, const std::string& to) 
   }
   if (target && (target->folder || target->readOnly)) return false;
   Node node = *source;
-  node.path = to;
+  node.path = *FullPath(to);
   nodes_.erase(fromKey);
   nodes_[toKey] = node;
   return true;
@@ -178,11 +238,12 @@ bool SimFileSystem::DeleteFile(const std::string& path) {
 
 bool SimFileSystem::CreateFolder(const std::string& path) {
   const std::string key = Key(path);
-  if (TakeDenial() || IsDriveKey(key) || nodes_.count(key) || !WritableDrive(key) ||
+  const auto full = FullPath(path, kMaxPath - kFolderReserve);
+  if (TakeDenial() || !full || IsDriveKey(key) || nodes_.count(key) || !WritableDrive(key) ||
       !ParentIsFolder(key)) {
     return false;
   }
-  nodes_[key] = Node{path, true, false, {}};
+  nodes_[key] = Node{*full, true, false, {}};
   return true;
 }
 
@@ -209,8 +270,14 @@ std::optional<std::vector<platform::FolderEntry>> SimFileSystem::ListFolder(
 }
 
 platform::DriveType SimFileSystem::GetDriveType(const std::string& root) const {
-  if (root.size() < 2 || root[1] != ':') return platform::DriveType::NoRootDir;
-  auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(root[0]))));
+  // Like the system: the path resolves as any other ("\\" is the root of the
+  // current drive) and must name a drive root or an existing folder; a
+  // network path names no drive of this machine.
+  const std::string key = Key(root);
+  if (key.empty() || (!IsDriveKey(key) && !(Find(key) && Find(key)->folder))) {
+    return platform::DriveType::NoRootDir;
+  }
+  auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(key[0]))));
   return it == drives_.end() ? platform::DriveType::NoRootDir : it->second;
 }
 

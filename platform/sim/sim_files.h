@@ -1,6 +1,10 @@
 #pragma once
 // An in-memory Windows file system: drives with types, case-insensitive
 // paths, read-only files, and switches that make the next writes fail.
+// Paths resolve as the system resolves them without long-path support: a
+// relative path against the current folder, "." and ".." taken out; a full
+// path longer than MAX_PATH - 1 characters (a folder to create: MAX_PATH -
+// 12), or a name longer than 255, fails every call.
 #include <map>
 #include <optional>
 #include <string>
@@ -11,6 +15,11 @@ namespace sim {
 
 class SimFileSystem : public platform::FileSystem {
  public:
+  static constexpr size_t kMaxPath = 260;  // characters, the terminator included
+
+  // The process's current folder, which relative paths start from.
+  std::string currentFolder = "C:\\";
+
   void AddDrive(char letter, platform::DriveType type);
   // Creates the folder and any missing parents (the drive must exist).
   void MakeFolders(const std::string& path);
@@ -42,12 +51,15 @@ class SimFileSystem : public platform::FileSystem {
 
  private:
   struct Node {
-    std::string path;  // as created, for listing
+    std::string path;  // full path as created, for listing
     bool folder = false;
     bool readOnly = false;
     std::string data;
   };
-  static std::string Key(const std::string& path);
+  // The full path, or nothing when the system would refuse the path.
+  std::optional<std::string> FullPath(const std::string& path, size_t maxPath = kMaxPath) const;
+  // The folded full path without a trailing backslash; empty when refused.
+  std::string Key(const std::string& path) const;
   const Node* Find(const std::string& path) const;
   Node* Find(const std::string& path);
   bool DriveExists(const std::string& key) const;

@@ -10,9 +10,13 @@ SimMachine::SimMachine() {
   files.MakeFolders(system.tempPath);
   files.MakeFolders(system.programFolder);
   files.PutFile(system.programFolder + "\\orvanta.exe", "MZ");
-  registry.WriteString(platform::RegistryRoot::LocalMachine,
-                       "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
-                       system.programFilesFolder);
+  files.currentFolder = system.programFolder;  // as when started from its own folder
+  // A 64-bit Windows as the registry shows it to a 64-bit program.
+  const char* currentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
+  registry.WriteString(platform::RegistryRoot::LocalMachine, currentVersion, "ProgramFilesDir",
+                       "C:\\Program Files");
+  registry.WriteString(platform::RegistryRoot::LocalMachine, currentVersion,
+                       "ProgramFilesDir (x86)", system.programFilesFolder);
   registry.writeCount = 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A whole simulated Windows machine: drive C: with the usual folders, a
-// CD-ROM drive D:, Windows-1251 as the ANSI code page, and an empty desktop.
+// CD-ROM drive D:, Windows-1251 as the ANSI code page, the program's folder
+// as the current folder, and an empty desktop.
 #include "platform/platform.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_files.h"

@@ -12,7 +12,7 @@ class SimSystem : public platform::System {
   std::string windowsFolder = "C:\\WINDOWS";
   std::string tempPath = "C:\\WINDOWS\\TEMP\\";
   std::string programFolder = "C:\\Program Files\\Orvanta";
-  std::string programFilesFolder = "C:\\Program Files";
+  std::string programFilesFolder = "C:\\Program Files (x86)";  // of 32-bit programs
   std::string commandLine;
   int screenWidth = 1024, screenHeight = 768;
   platform::LocalTime now{2026, 12, 8, 14, 3, 27};

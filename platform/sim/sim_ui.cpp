@@ -73,11 +73,25 @@ void SimUi::TimerChanged(ui::Form& form, ui::Timer& timer) {
   }
 }
 
+void SimUi::Schedule(long long ms, std::function<void()> action) {
+  scheduled_.emplace(nowMs + std::max(ms, 0LL), std::move(action));
+}
+
 void SimUi::AdvanceTime(long long ms) {
   const long long target = nowMs + ms;
   for (;;) {
     auto next = std::min_element(due_.begin(), due_.end(),
                                  [](const auto& a, const auto& b) { return a.second < b.second; });
+    auto action = scheduled_.begin();
+    const bool actionFirst = action != scheduled_.end() && action->first <= target &&
+                             (next == due_.end() || action->first <= next->second);
+    if (actionFirst) {
+      nowMs = action->first;
+      auto run = std::move(action->second);
+      scheduled_.erase(action);
+      run();  // may schedule more
+      continue;
+    }
     if (next == due_.end() || next->second > target) break;
     ui::Timer* timer = next->first;
     nowMs = next->second;

@@ -40,9 +40,12 @@ class SimUi : public ui::Backend {
   std::vector<std::string> modalShown;
 
   long long nowMs = 0;
-  // Fires every timer that falls due within the next `ms` milliseconds, in
-  // time order, as the message loop would.
+  // Fires every timer and scheduled action that falls due within the next
+  // `ms` milliseconds, in time order, as the message loop would.
   void AdvanceTime(long long ms);
+  // Runs `action` once, `ms` milliseconds from now on the virtual clock (for
+  // other programs' doings, such as a setup that finishes installing).
+  void Schedule(long long ms, std::function<void()> action);
 
   ui::Form* OpenForm(const std::string& name) const;
   int runCalls = 0;
@@ -90,6 +93,7 @@ class SimUi : public ui::Backend {
   SimDesktop& desktop_;
   std::map<const ui::Form*, ui::WindowHandle> windows_;
   std::map<ui::Timer*, long long> due_;  // enabled timers of open forms
+  std::multimap<long long, std::function<void()>> scheduled_;  // by due time
   std::vector<ui::Form*> forms_;
 };
 

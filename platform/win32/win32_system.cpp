@@ -69,9 +69,12 @@ std::string Win32System::ProgramFolder() const {
 }
 
 std::string Win32System::ProgramFilesFolder() const {
-  wchar_t buffer[MAX_PATH] = {};
-  if (SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, buffer) != S_OK) return {};
-  return Utf8(buffer);
+  // The folder of 32-bit programs; systems without it have one folder only.
+  for (int folder : {CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES}) {
+    wchar_t buffer[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, folder, nullptr, 0, buffer) == S_OK) return Utf8(buffer);
+  }
+  return {};
 }
 
 std::string Win32System::CommandLine() const { return Utf8(ArgumentsOf(GetCommandLineW())); }

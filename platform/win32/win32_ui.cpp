@@ -117,8 +117,8 @@ void Win32Ui::DestroyWindowOf(ui::Form& form) {
   form.SetState(ui::FormState::Closed);
   SetWindowLongPtrW(fw->hwnd, GWLP_USERDATA, 0);
   for (auto& [id, timer] : fw->timers) KillTimer(fw->hwnd, id);
-  DestroyWindow(fw->hwnd);
-  if (fw->menu) DestroyMenu(fw->menu);
+  DestroyWindow(fw->hwnd);  // destroys the menu bar set on the window with it
+  fw->menu = nullptr;
   if (forms_.empty()) PostQuitMessage(exitCode_);  // the last window closed: the program ends
 }
 

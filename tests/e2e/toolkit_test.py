@@ -1,7 +1,9 @@
 """The form toolkit's Win32 backend, through toolkit_demo.exe: every kind of
 control shows its state, real clicks reach the form's handlers, a shaped
-window shows only its region and moves when its label is dragged, and the
-global mouse hook sees each press with the window under it."""
+window shows only its region and moves when its label is dragged, the
+global mouse hook sees each press with the window under it, and closing a
+form destroys each of its menus once."""
+import re
 import shutil
 import tempfile
 from pathlib import Path
@@ -36,6 +38,8 @@ def read_ppm(path):
 
 
 class ToolkitTest(WineTestCase):
+    WINE_DEBUG = None  # a WINEDEBUG value for the demo, in a test that reads traces
+
     def setUp(self):
         super().setUp()
         folder = self.session.drive_c / "Demo"
@@ -43,7 +47,9 @@ class ToolkitTest(WineTestCase):
         shutil.copyfile(self.session.built("toolkit_demo.exe"), folder / "toolkit_demo.exe")
         self.log = folder / "toolkit_demo.log"
         self.log.unlink(missing_ok=True)
-        self.program = self.session.start('"C:\\Demo\\toolkit_demo.exe"', "C:\\Demo\\")
+        self.session.program_log.unlink(missing_ok=True)
+        self.program = self.session.start('"C:\\Demo\\toolkit_demo.exe"', "C:\\Demo\\",
+                                          wine_debug=self.WINE_DEBUG)
         self.form = self.session.wait_window(pid=self.program.pid, caption=CAPTION)
 
     def control(self, cls, caption):
@@ -181,3 +187,18 @@ class ToolkitTest(WineTestCase):
         box = self.wait_message_box(self.program)
         self.assertEqual(self.session.message_text(box), "Привет из меню")
         self.assertIn("menu mnuHello", self.logged())
+
+
+class ToolkitMenuTest(ToolkitTest):
+    """Wine's menu traces show every menu handle the demo destroys."""
+
+    WINE_DEBUG = "-all,trace+menu"
+
+    def test_closing_destroys_each_menu_once(self):
+        self.session.press_key("alt+F4")
+        self.program.wait(timeout=20)
+        destroyed = re.findall(r"NtUserDestroyMenu \((0x[0-9a-f]+)\)",
+                               self.session.program_log.read_text(errors="replace"))
+        self.assertTrue(destroyed, "no menu was destroyed: is tracing on?")
+        twice = sorted({handle for handle in destroyed if destroyed.count(handle) > 1})
+        self.assertEqual(twice, [], "menus destroyed twice")

@@ -380,6 +380,11 @@ class Session:
 
     # -- running programs ---------------------------------------------------
 
+    @property
+    def program_log(self):
+        """Where the standard error of the programs this test started goes."""
+        return self.logs / f"{self.name}.programs.log"
+
     def wine(self, *args, check=False, timeout=COMMAND_TIMEOUT):
         """Runs `wine ARGS` to its end; returns the CompletedProcess (bytes)."""
         self._hold_wine_up()
@@ -410,22 +415,25 @@ class Session:
                                f"{result.stderr.decode(errors='replace')}")
         return result.stdout.decode("utf-8").removesuffix("\n"), result.returncode
 
-    def start(self, command_line, folder):
+    def start(self, command_line, folder, wine_debug=None):
         """Starts a process with exactly `command_line` (a Windows command line,
         quotes as given) in the Windows folder `folder`; returns a Program once
-        the process exists."""
+        the process exists. `wine_debug` (a WINEDEBUG value) sends Wine's traces
+        of the process to `program_log`."""
         self._hold_wine_up()
-        log = open(self.logs / f"{self.name}.programs.log", "ab")
+        env = self.prefix.env(self.display.name)
+        if wine_debug:
+            env["WINEDEBUG"] = wine_debug
+        log = open(self.program_log, "ab")
         popen = subprocess.Popen(
             ["wine", str(self.built("probe.exe")), "run", folder, command_line],
-            env=self.prefix.env(self.display.name), stdin=subprocess.DEVNULL,
-            stdout=subprocess.PIPE, stderr=log)
+            env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=log)
         log.close()
         line = self._read_line(popen.stdout)
         if not line.isdigit():
             popen.kill()
             raise RuntimeError(f"could not start {command_line} in {folder} "
-                               f"(see {self.logs / (self.name + '.programs.log')})")
+                               f"(see {self.program_log})")
         program = Program(popen, int(line), command_line)
         self._programs.append(program)
         return program
@@ -508,6 +516,10 @@ class Session:
     def press_key(self, key):
         """A real key press (xdotool key name, e.g. Return) to the focused window."""
         self._xdotool("key", key)
+
+    def type_text(self, text):
+        """Real key presses that type `text` (ASCII) into the focused window."""
+        self._xdotool("type", "--delay", "30", text)
 
     def _xdotool(self, *args):
         env = dict(os.environ, DISPLAY=self.display.name)

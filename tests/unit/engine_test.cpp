@@ -96,8 +96,9 @@ TEST_F(EngineTest, RecordsAWholeInstallationAndPlaysItBack) {
   ASSERT_EQ(wizard.page(), 2);
   UserClick(bar().handle());  // on the bar: not recorded
   // Nor on a window the bar owns, such as its message boxes.
-  const WindowHandle barBox =
-      desktop().AddWindow(bar().handle(), "#32770", "Orvanta", {300, 300, 200, 100});
+  const sim::ScreenRect barRect = desktop().RectOf(bar().handle());
+  const WindowHandle barBox = desktop().AddWindow(bar().handle(), "#32770", "Orvanta",
+                                                  {barRect.left + 10, barRect.top + 5, 100, 30});
   UserClick(barBox);
   desktop().RemoveWindow(barBox);
   UserClick(wizard.edit);
@@ -106,9 +107,10 @@ TEST_F(EngineTest, RecordsAWholeInstallationAndPlaysItBack) {
   EXPECT_EQ(desktop().hookCount(), 0);
   EXPECT_EQ(bar().bounds().height, engine::bar_layout::kPanelTop + engine::bar_layout::kPanelHeight);
   EXPECT_EQ(bar().Text1.text(), "C:\\Program Files\\Demo App");
-  bar().Text1.SyncText("C:\\Program Files\\Другая папка");
+  const std::string typed = app().macros.values[0] + "\\Другая папка";
+  bar().Text1.SyncText(typed);
   bar().imgPlay.Click();
-  EXPECT_EQ(desktop().WindowText(wizard.edit), "C:\\Program Files\\Другая папка");
+  EXPECT_EQ(desktop().WindowText(wizard.edit), typed);
   EXPECT_EQ(bar().bounds().height, engine::bar_layout::kStripHeight);
   EXPECT_EQ(desktop().hookCount(), 1);
 
@@ -117,6 +119,10 @@ TEST_F(EngineTest, RecordsAWholeInstallationAndPlaysItBack) {
   desktop().UserMove({title.x + 5, title.y + 2});
   desktop().UserMove({title.x + 9, title.y + 4});
   desktop().UserRelease({title.x + 9, title.y + 4}, 2);
+  UserClick(wizard.next);  // the install page: Next waits for the installation
+  UserClick(wizard.next);
+  ASSERT_EQ(wizard.page(), 3);
+  ui().AdvanceTime(wizard.options().installMs);
   UserClick(wizard.next);
   UserClick(wizard.next);
   ASSERT_TRUE(wizard.finished);
@@ -127,7 +133,7 @@ TEST_F(EngineTest, RecordsAWholeInstallationAndPlaysItBack) {
   EXPECT_EQ(app().controlBar, nullptr);
 
   script::ScriptBuffer saved = LoadSaved();
-  EXPECT_EQ(saved.header().blockCount, 6);
+  EXPECT_EQ(saved.header().blockCount, 8);
   EXPECT_EQ(saved.ReadDescription().rfind("Демо", 0), 0u);
   ASSERT_TRUE(saved.ReadNextBlock());
   const engine::WindowPath nextButton{{"#32770", "Установка Demo App ", 1},
@@ -152,7 +158,7 @@ TEST_F(EngineTest, RecordsAWholeInstallationAndPlaysItBack) {
   Play({kScriptPath});
   RunUntilStatistics();
   EXPECT_TRUE(wizard.finished);
-  EXPECT_EQ(wizard.installedTo, "C:\\Program Files\\Другая папка");
+  EXPECT_EQ(wizard.installedTo, typed);
   ASSERT_FALSE(statLines.empty());
   EXPECT_NE(statLines[0].find("ОК"), std::string::npos) << statLines[0];
   EXPECT_FALSE(bar().IsOpen());
@@ -215,7 +221,7 @@ TEST_F(EngineTest, TheBarDragsOpensThePanelRefusesLogOffAndUnhooksWhenClosed) {
 // A script of one click on Next, then one on Finish, saved for playback.
 class PlayerTest : public EngineTest {
  protected:
-  std::string WriteScript(const std::string& name, const std::string& program, int clicks = 3) {
+  std::string WriteScript(const std::string& name, const std::string& program, int clicks = 4) {
     script::ScriptBuffer& s = app().script;
     s.NewScript("");
     for (int i = 0; i < clicks; ++i) {
@@ -281,7 +287,7 @@ TEST_F(PlayerTest, AQueueShowsItsPositionSkipsAMissingProgramAndEndsWithStatisti
   Play({first, missing, third});
   ui().AdvanceTime(100);
   EXPECT_EQ(bar().lblKolvoProg.text(), "1/3");
-  for (int i = 0; i < 40 && !wizard.finished; ++i) ui().AdvanceTime(100);
+  for (int i = 0; i < 100 && !wizard.finished; ++i) ui().AdvanceTime(100);
   ASSERT_TRUE(wizard.finished);
   ui().AdvanceTime(100);  // the missing program: skipped within one advance tick
   ui().AdvanceTime(100);
@@ -341,7 +347,7 @@ TEST_F(PlayerTest, UnattendedRunGivesUpAfterItsTimeOutAndReportsWhere) {
   EXPECT_EQ(ui().exitCode, 1);
   const auto report = machine().files.ReadFile("C:\\Отчёты\\run.txt");
   ASSERT_TRUE(report);
-  EXPECT_NE(report->find("Не завершено: Застрял (строка 1)\r\n  Блок: 1 из 3\r\n"
+  EXPECT_NE(report->find("Не завершено: Застрял (строка 1)\r\n  Блок: 1 из 4\r\n"
                          "  Окно: \"#32770\" \"Установка Demo App \" 1 > \"Button\" \"&Далее >\" 1\r\n"
                          "  Причина: окно не найдено\r\n  Снимок экрана: run-1.png"),
             std::string::npos)

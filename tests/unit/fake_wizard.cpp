@@ -22,6 +22,7 @@ WindowHandle FakeWizard::AddChild(const std::string& className, const std::strin
 void FakeWizard::Launch(const std::string& parameters) {
   launchParameters.push_back(parameters);
   Close();
+  ++launches_;
   finished = cancelled = false;
   sim::SimDesktop& desktop = machine_.desktop;
   dialog = desktop.AddWindow(0, kDialogClass, options_.caption, options_.rect);
@@ -54,11 +55,26 @@ void FakeWizard::ShowPage(int page) {
                      "Шаг " + std::to_string(page) + " из " + std::to_string(options_.pageCount));
   desktop.SetVisible(edit, page == options_.editPage);
   desktop.SetCaption(next, page == options_.pageCount ? kFinishCaption : kNextCaption);
+  installing_ = page == options_.installPage;
+  desktop.SetEnabled(back, !installing_);
+  desktop.SetEnabled(next, !installing_);
+  if (installing_ && options_.installMs > 0) {
+    machine_.ui.Schedule(options_.installMs, [this, launch = launches_] {
+      if (launch == launches_ && installing_) FinishInstalling();
+    });
+  }
+}
+
+void FakeWizard::FinishInstalling() {
+  installing_ = false;
+  machine_.desktop.SetEnabled(back, true);
+  machine_.desktop.SetEnabled(next, true);
 }
 
 void FakeWizard::Close() {
   if (dialog != 0) machine_.desktop.RemoveWindow(dialog);
   dialog = title = edit = back = next = cancel = 0;
+  installing_ = false;
 }
 
 WindowHandle FakeWizard::Cover() {

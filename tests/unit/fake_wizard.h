@@ -3,8 +3,11 @@
 // the shell, it opens, when launched, a "#32770" dialog with a step title,
 // the buttons "< &Назад", "&Далее >" and "Отмена", and an edit field on one
 // of its pages. "Далее >" moves to the next page, on the last page it reads
-// "&Готово" and finishes the installation; "Отмена" ends it. A covering
-// window can be put over the buttons on demand.
+// "&Готово" and finishes the installation; "Отмена" ends it. On its install
+// page "< &Назад" and "&Далее >" are disabled, as real setups do, until the
+// installation is done: `installMs` later on the machine's virtual clock
+// (SimUi::AdvanceTime), or when the test calls FinishInstalling(). A
+// covering window can be put over the buttons on demand.
 #include <string>
 #include <vector>
 
@@ -15,8 +18,10 @@ namespace fake {
 struct WizardOptions {
   std::string programPath = "C:\\Setup\\DemoSetup.exe";
   std::string caption = "Установка Demo App ";  // with the trailing space
-  int pageCount = 3;
-  int editPage = 2;  // the page that shows the folder field
+  int pageCount = 4;
+  int editPage = 2;            // the page that shows the folder field
+  int installPage = 3;         // 0: none
+  long long installMs = 2000;  // 0: until FinishInstalling()
   std::string folder = "C:\\Program Files\\Demo App";
   sim::ScreenRect rect{262, 184, 500, 400};
 };
@@ -34,6 +39,8 @@ class FakeWizard {
   const WizardOptions& options() const { return options_; }
   bool running() const { return dialog != 0; }
   int page() const { return page_; }          // 1-based; 0 before the first launch
+  bool installing() const { return installing_; }
+  void FinishInstalling();                    // enables the buttons of the install page
   std::vector<std::string> launchParameters;  // one per launch
   bool finished = false, cancelled = false;
   std::string installedTo;  // the folder field's text when it finished
@@ -56,6 +63,8 @@ class FakeWizard {
   sim::SimMachine& machine_;
   WizardOptions options_;
   int page_ = 0;
+  bool installing_ = false;
+  int launches_ = 0;  // a scheduled finish belongs to the launch that started it
   platform::WindowHandle cover_ = 0;
 };
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/text.h"
 #include "sim_test_support.h"
 
 using namespace std::string_literals;
@@ -49,14 +48,4 @@ TEST(FileDialogs, ResultIsTrimmedAndCutAtTheBufferEnd) {
             "C:\\Мои программы\\setup.exe");
   EXPECT_EQ(dialogs::ShowOpenDialog(s.machine.ui, nullptr, "", "", ""), "C:\\a.exe");
   EXPECT_EQ(dialogs::ShowOpenDialog(s.machine.ui, nullptr, "", "", ""), "");
-}
-
-TEST(FileDialogs, CancelAndNamesTooLongForTheBufferGiveEmptyText) {
-  SimApp s;
-  const std::string folder = "C:\\" + std::string(240, 'a') + "\\";
-  const std::string fits = folder + std::string(254 - text::CharCount(folder), 'b');
-  s.machine.ui.fileDialogAnswers = {std::nullopt, fits, fits + "c"};
-  EXPECT_EQ(dialogs::ShowSaveDialog(s.machine.ui, nullptr, "", "", ""), "");
-  EXPECT_EQ(dialogs::ShowSaveDialog(s.machine.ui, nullptr, "", "", ""), fits);
-  EXPECT_EQ(dialogs::ShowSaveDialog(s.machine.ui, nullptr, "", "", ""), "");
 }

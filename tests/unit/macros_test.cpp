@@ -24,7 +24,7 @@ TEST(JoinPath, AddsOneBackslashAndDropsOneLeadingBackslashOfTheRest) {
 
 TEST_F(MacroFixture, TableHoldsThisMachinesFolders) {
   const app::MacroTable t = Build();
-  EXPECT_EQ(t.values[0], "C:\\Program Files");
+  EXPECT_EQ(t.values[0], "C:\\Program Files (x86)");  // where 32-bit setups install
   EXPECT_EQ(t.values[1], "Иван");
   EXPECT_EQ(t.values[2], "C:\\WINDOWS");
   EXPECT_EQ(t.values[3], "C:\\WINDOWS\\TEMP");
@@ -32,20 +32,44 @@ TEST_F(MacroFixture, TableHoldsThisMachinesFolders) {
   EXPECT_EQ(t.cdromDrives, std::vector<std::string>{"D:\\"});
 }
 
-TEST_F(MacroFixture, ProgramFilesFallsBackToThePlatformFolderWithoutTheRegistryValue) {
-  m.registry.DeleteValue(platform::RegistryRoot::LocalMachine,
-                         "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+TEST_F(MacroFixture, ProgramFilesOn32BitWindowsAndWithoutTheRegistryValues) {
+  const char* key = "Software\\Microsoft\\Windows\\CurrentVersion";
+  m.registry.DeleteValue(platform::RegistryRoot::LocalMachine, key, "ProgramFilesDir (x86)");
+  EXPECT_EQ(Build().values[0], "C:\\Program Files");  // 32-bit Windows has one folder
+  m.registry.DeleteValue(platform::RegistryRoot::LocalMachine, key, "ProgramFilesDir");
   m.system.programFilesFolder = "C:\\Programs";
   EXPECT_EQ(Build().values[0], "C:\\Programs");
 }
 
+TEST_F(MacroFixture, FoldersAreContractedOnlyAsWholePathParts) {
+  m.system.userName = "Ann";
+  const app::MacroTable t = Build();
+  EXPECT_EQ(app::ContractMacros(t, "C:\\Program Files (x86)\\Vendor\\setup.exe"),
+            "%PROGRAMFILES%\\Vendor\\setup.exe");
+  EXPECT_EQ(app::ContractMacros(t, "/D=c:\\program files (x86)"), "/D=%PROGRAMFILES%");
+  // 64-bit programs' folder has no macro and stays literal.
+  EXPECT_EQ(app::ContractMacros(t, "C:\\Program Files\\Vendor\\setup.exe"),
+            "C:\\Program Files\\Vendor\\setup.exe");
+  EXPECT_EQ(app::ContractMacros(t, "C:\\Users\\Anna\\x;C:\\Users\\JoAnn\\x;C:\\Users\\Ann\\x"),
+            "C:\\Users\\Anna\\x;C:\\Users\\JoAnn\\x;C:\\Users\\%USERNAME%\\x");
+  EXPECT_EQ(app::ContractMacros(t, "C:\\WINDOWS.OLD\\a"), "C:\\WINDOWS.OLD\\a");
+  EXPECT_EQ(app::ContractMacros(t, "Ann"), "%USERNAME%");
+
+  // A machine whose value is the 64-bit folder (32-bit Windows, or a
+  // recorder that read it) must not cut "C:\\Program Files (x86)" in two.
+  m.registry.DeleteValue(platform::RegistryRoot::LocalMachine,
+                         "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir (x86)");
+  EXPECT_EQ(app::ContractMacros(Build(), "C:\\Program Files (x86)\\Vendor\\setup.exe"),
+            "C:\\Program Files (x86)\\Vendor\\setup.exe");
+}
+
 TEST_F(MacroFixture, ContractionAndExpansionIgnoreCase) {
   const app::MacroTable t = Build();
-  EXPECT_EQ(app::ContractMacros(t, "C:\\PROGRAM FILES\\App\\setup.exe"),
+  EXPECT_EQ(app::ContractMacros(t, "C:\\PROGRAM FILES (X86)\\App\\setup.exe"),
             "%PROGRAMFILES%\\App\\setup.exe");
   EXPECT_EQ(app::ExpandMacros(t, m.files, "%PROGRAMFILES%\\App\\setup.exe"),
-            "C:\\Program Files\\App\\setup.exe");
-  EXPECT_EQ(app::ExpandMacros(t, m.files, "%programfiles%"), "C:\\Program Files");
+            "C:\\Program Files (x86)\\App\\setup.exe");
+  EXPECT_EQ(app::ExpandMacros(t, m.files, "%programfiles%"), "C:\\Program Files (x86)");
   EXPECT_EQ(app::ExpandMacros(t, m.files, "%Windows%\\system32"), "C:\\WINDOWS\\system32");
 }
 
@@ -100,11 +124,13 @@ TEST_F(MacroFixture, EmptyValuesAreSkippedWhenContracting) {
   EXPECT_EQ(app::ExpandMacros(t, m.files, "%USERNAME%\\x"), "x");
 }
 
-TEST(IsRunningFromCdRom, NetworkPathsNeverCount) {
+TEST(IsRunningFromCdRom, OnlyTheDriveOfTheProgramFolderCounts) {
   sim::SimMachine m;
+  m.files.currentFolder = "D:\\";  // started from a prompt on the CD-ROM drive
+  ASSERT_EQ(m.files.GetDriveType("\\"), platform::DriveType::CdRom);
   EXPECT_FALSE(app::IsRunningFromCdRom(m.files, "\\\\server\\share\\orvanta"));
-  EXPECT_TRUE(app::IsRunningFromCdRom(m.files, "D:\\Orvanta"));
-  EXPECT_TRUE(app::IsRunningFromCdRom(m.files, "d:"));
   EXPECT_FALSE(app::IsRunningFromCdRom(m.files, "C:\\Program Files\\Orvanta"));
   EXPECT_FALSE(app::IsRunningFromCdRom(m.files, ""));
+  EXPECT_TRUE(app::IsRunningFromCdRom(m.files, "D:\\Orvanta"));
+  EXPECT_TRUE(app::IsRunningFromCdRom(m.files, "d:"));
 }

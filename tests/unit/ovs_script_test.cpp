@@ -160,6 +160,38 @@ TEST_F(ScriptTest, ReplacingWithoutATrailerChangesNothing) {
   EXPECT_EQ(s.bytes(), before);
 }
 
+TEST_F(ScriptTest, ReplacingRefusesATrailerThatDoesNotStartWhereTheBlocksEnd) {
+  s.NewScript("x");
+  Gesture({{"Button", "OK", 1}}, 1, 1);
+  ASSERT_TRUE(s.AppendProgramPath(""));
+  s.AppendTimeStamp();
+  const std::string sound = s.bytes();
+  const int32_t blocksEnd = LongAt(sound, 28);
+  // An empty trailer whose offset points into block 1, past the last byte,
+  // or beyond a few stray bytes: the file still reads, but a replace would
+  // write where it does not belong.
+  for (int32_t offset : {int32_t(script::kFirstBlockOffset) + 4, int32_t(sound.size()), 0}) {
+    std::string bytes = sound;
+    std::string field;
+    script::PutInt32(field, offset);
+    bytes.replace(28, 4, field);
+    if (offset == 0) {  // stray bytes between the blocks and the trailer
+      script::PutInt32(field, blocksEnd + 2);
+      bytes.replace(28, 4, field.substr(4));
+      bytes.insert(blocksEnd, "??");
+    }
+    s.SetBytes(bytes);
+    ASSERT_TRUE(s.ReadHeader()) << offset;
+    EXPECT_FALSE(s.ReplaceProgramPath("C:\\setup.exe")) << offset;
+    EXPECT_FALSE(s.ReplaceParameters("/S")) << offset;
+    EXPECT_EQ(s.bytes(), bytes) << offset;
+  }
+  s.SetBytes(sound);
+  ASSERT_TRUE(s.ReadHeader());
+  EXPECT_TRUE(s.ReplaceProgramPath("C:\\setup.exe"));
+  EXPECT_TRUE(s.ReadHeader());
+}
+
 TEST_F(ScriptTest, ScramblingRestoresEveryByte) {
   RecordSample();
   const std::string plain = s.bytes();

@@ -44,11 +44,29 @@ TEST_F(SafeWrite, ReadOnlyTargetsAndFoldersAreRefusedNotReplaced) {
   EXPECT_EQ(FilesIn("C:\\Lib"), 1u);
 }
 
-TEST_F(SafeWrite, NeverOverwritesAnotherFileThatHasTheTemporaryName) {
-  fs.PutFile(path + ".~tmp", "someone else's");
+TEST_F(SafeWrite, TemporaryFileFitsWhereverTheTargetFitsAndLeftoversAreCleared) {
+  // 259 characters: the longest full path the system takes.
+  const std::string folder = "C:\\" + std::string(200, 'f');
+  const std::string longest = folder + "\\" + std::string(51, 'n') + ".OVS";
+  ASSERT_EQ(longest.size(), 259u);
+  fs.MakeFolders(folder);
+  fs.PutFile(longest, "old");
+  EXPECT_TRUE(app::WriteFileReplacing(fs, longest, "new"));
+  EXPECT_EQ(fs.Contents(longest), "new");
+  EXPECT_EQ(FilesIn(folder), 1u);
+
+  // Temporary files of saves that were cut off are removed by the next save.
+  fs.PutFile(path, "old");
+  fs.PutFile("C:\\Lib\\Office.OV~", "left over");
+  fs.PutFile("C:\\Lib\\Office.O~1", "left over");
   ASSERT_TRUE(app::WriteFileReplacing(fs, path, "new"));
-  EXPECT_EQ(fs.Contents(path + ".~tmp"), "someone else's");
-  EXPECT_EQ(fs.Contents(path), "new");
+  EXPECT_EQ(FilesIn("C:\\Lib"), 1u);
+  // A read-only file of such a name was never ours: it stays as it is.
+  fs.PutFile("C:\\Lib\\Office.OV~", "someone else's");
+  fs.SetReadOnly("C:\\Lib\\Office.OV~", true);
+  ASSERT_TRUE(app::WriteFileReplacing(fs, path, "newer"));
+  EXPECT_EQ(fs.Contents("C:\\Lib\\Office.OV~"), "someone else's");
+  EXPECT_EQ(fs.Contents(path), "newer");
   EXPECT_EQ(FilesIn("C:\\Lib"), 2u);
 }
 

@@ -116,6 +116,22 @@ TEST_F(SaveScript, OnlyAnExactUpperCaseExtensionIsKept) {
   }
 }
 
+TEST_F(SaveScript, TheLongestNameTheDialogTakesIsSavedWithItsExtension) {
+  // 254 characters (not bytes) fill the dialog's buffer of 255; with ".OVS"
+  // the path is 258 characters long, still one the system writes.
+  std::string folder = "C:\\";
+  for (int i = 0; i < 200; ++i) folder += "п";
+  files.MakeFolders(folder);
+  const std::string chosen = folder + "\\" + std::string(50, 'b');
+  files.denyNextWrite = true;
+  ui.messageAnswers = {kIdYes};
+  ui.fileDialogAnswers = {chosen};
+  EXPECT_TRUE(Save(path));
+  EXPECT_EQ(path, chosen + ".OVS");
+  EXPECT_EQ(files.Contents(path), kScript);
+  EXPECT_EQ(ui.messages.size(), 1u);
+}
+
 TEST_F(SaveScript, CancelThenNoTriesTheSamePathAgain) {
   files.denyNextWrite = true;
   ui.messageAnswers = {kIdYes, kIdNo};
@@ -141,7 +157,8 @@ struct SaveRecording : ::testing::Test {
     s.machine.files.MakeFolders("C:\\Lib");
     s.app.macros = app::BuildMacroTable(s.machine.platform);
     s.app.scriptFolder = "C:\\Lib";
-    s.app.pendingPackage = {"C:\\Program Files\\App\\setup.exe", "Office 97", "Офис", "/S"};
+    // A 32-bit setup on 64-bit Windows, where most recorded setups live.
+    s.app.pendingPackage = {"C:\\Program Files (x86)\\App\\setup.exe", "Office 97", "Офис", "/S"};
     s.app.script.NewScript("Офис");
   }
   void RecordOneClick() {

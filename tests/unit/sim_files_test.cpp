@@ -56,3 +56,26 @@ TEST(SimIni, FollowsTheProfileRules) {
   m.files.PutFile("C:\\long.ini", "[G]\r\nK=" + std::string(300, 'x') + "\r\n");
   EXPECT_EQ(m.ini.GetString("C:\\long.ini", "G", "K", "").size(), 127u);
 }
+
+TEST(SimFiles, PathsResolveLikeWindowsWithoutLongPathSupport) {
+  sim::SimMachine m;  // current folder: the program's
+  m.files.PutFile("C:\\Program Files\\Orvanta\\Setup.OVS", "x");
+  EXPECT_TRUE(m.files.FindEntry("Setup.OVS"));
+  EXPECT_TRUE(m.files.Attributes("..\\Orvanta\\.\\setup.ovs"));
+  EXPECT_EQ(m.files.ReadFile("\\Program Files\\Orvanta\\Setup.OVS"), "x");
+  EXPECT_EQ(m.files.ReadFile("c:Setup.OVS"), "x");
+  EXPECT_FALSE(m.files.Attributes("D:Setup.OVS"));  // another drive: its root
+  EXPECT_FALSE(m.files.Attributes(""));
+
+  // A full path takes at most 259 characters; a new folder 247.
+  const std::string folder = "C:\\" + std::string(200, 'f');  // 203 characters
+  m.files.MakeFolders(folder);
+  EXPECT_TRUE(m.files.WriteFile(folder + "\\" + std::string(55, 'n'), "x"));
+  EXPECT_FALSE(m.files.WriteFile(folder + "\\" + std::string(56, 'n'), "x"));
+  EXPECT_TRUE(m.files.CreateFolder(folder + "\\" + std::string(43, 'd')));
+  EXPECT_FALSE(m.files.CreateFolder(folder + "\\" + std::string(44, 'd')));
+  m.files.currentFolder = folder;  // relative names count in full
+  EXPECT_TRUE(m.files.Attributes(std::string(55, 'n')));
+  EXPECT_FALSE(m.files.WriteFile(std::string(56, 'n'), "x"));
+  EXPECT_FALSE(m.files.WriteFile("C:\\" + std::string(256, 'n'), "x"));  // a name over 255
+}

@@ -52,6 +52,10 @@ TEST_F(StartupTest, AddCommandStoresTheFolderOfAnExistingScript) {
 
 TEST_F(StartupTest, CommandLinesThatNameNoExistingPathChangeNothing) {
   m.files.PutFile("C:\\Scripts\\Setup.OVS", "x");
+  // A bare name found in the current folder has no folder to store: it would
+  // only wipe the remembered library.
+  m.files.PutFile(m.files.currentFolder + "\\Setup.OVS", "x");
+  ASSERT_TRUE(app::PathExists(m.files, "Setup.OVS"));
   for (const char* line :
        {"/ADD \"C:\\Scripts\\Setup.OVS\"", "/ADD C:\\Scripts\\Missing.OVS", "/ADD x", "/ADD",
         "", "   ", "C:\\Scripts\\Setup.OVS", "/REMOVE C:\\Scripts\\Setup.OVS",
@@ -68,6 +72,19 @@ TEST_F(StartupTest, AddKeywordIgnoresCaseAndLeadingSpacesOfTheArgument) {
   m.system.commandLine = "/aDd     C:\\Папка\\Пакет.OVS";
   app::ApplyCommandLine(a);
   EXPECT_EQ(Stored(app::setting::kFolderOvs), "C:\\Папка");
+}
+
+TEST_F(StartupTest, FromANetworkShareTheCommandLineCountsWhereverTheCurrentFolderIs) {
+  m.system.programFolder = "\\\\server\\share\\Orvanta";
+  m.files.currentFolder = "D:\\";  // the CD-ROM drive
+  m.files.PutFile(kCdIni, "[General]\r\nSpeedInstall=1\r\n");
+  m.files.PutFile("C:\\Scripts\\Setup.OVS", "x");
+  m.system.commandLine = "/ADD C:\\Scripts\\Setup.OVS";
+  ASSERT_TRUE(app::Main(a));
+  EXPECT_EQ(Stored(app::setting::kFolderOvs), "C:\\Scripts");
+  EXPECT_EQ(Stored(app::setting::kSpeed), "2");
+  EXPECT_EQ(a.macros.cdromDrives, std::vector<std::string>{"D:\\"});
+  EXPECT_TRUE(m.ui.messages.empty());
 }
 
 TEST_F(StartupTest, OnACdRomTheSettingsFileWinsAndTheCommandLineIsIgnored) {

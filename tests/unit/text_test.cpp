@@ -34,6 +34,18 @@ TEST(Text, MalformedUtf8NeverStallsOrOverruns) {
   EXPECT_EQ(text::Utf8ToUtf16("\xFF\xFE"), std::u16string(u"\uFFFD\uFFFD"));
 }
 
+TEST(Text, OverlongAndSurrogateFormsAreInvalidBytesSoFoldingKeepsPositions) {
+  // "a" written in two and three bytes, and an encoded surrogate half: each
+  // byte is invalid on its own and folding must not shorten the string.
+  for (const std::string odd : {"\xC1\xA1", "\xE0\x81\xA1", "\xF0\x80\x81\xA1", "\xED\xA0\x80"}) {
+    const std::string s = "x" + odd + "\\Ann";
+    EXPECT_EQ(text::FoldCase(s).size(), s.size());
+    EXPECT_EQ(text::FindNoCase(s, "ANN"), s.size() - 3);
+    EXPECT_EQ(text::CharCount(odd), odd.size());
+  }
+  EXPECT_EQ(text::Utf8ToUtf16("\xED\xA0\x80"), std::u16string(u"\uFFFD\uFFFD\uFFFD"));
+}
+
 TEST(Text, ParsesNumbersLikeTheSettingsStoreReadsThem) {
   EXPECT_EQ(text::ParseNumber("1", 0), 1);
   EXPECT_EQ(text::ParseNumber(" 12abc", 0), 12);

@@ -5,20 +5,12 @@
 
 #include "app/app.h"
 #include "app/startup.h"
-#include "platform/win32/win32_services.h"
-#include "platform/win32/win32_ui.h"
+#include "platform/win32/win32_machine.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the shell's folder dialog needs COM
-  win32::Win32FileSystem files;
-  win32::Win32IniFiles ini;
-  win32::Win32Registry registry;
-  win32::Win32System system;
-  win32::Win32Desktop desktop;
-  win32::Win32Shell shell;
-  win32::Win32Ui ui(instance);
-  platform::Platform platform{files, ini, registry, system, desktop, shell, ui};
-  app::App app(platform);
+  win32::Win32Machine machine(instance);
+  app::App app(machine.platform);
   if (!app::Main(app)) return app.exitCode;  // another copy runs, or a refused command line
-  return ui.Run();
+  return machine.ui.Run();
 }
