@@ -21,6 +21,7 @@ std::optional<platform::RegistryValue> SimRegistry::ReadValue(platform::Registry
 bool SimRegistry::WriteString(platform::RegistryRoot root, const std::string& subkey,
                               const std::string& name, const std::string& value) {
   ++writeCount;
+  if (deniedRoots.count(root)) return false;
   values_[Key(root, subkey, name)] = {platform::RegistryType::String, value, 0};
   return true;
 }

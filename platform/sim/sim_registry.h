@@ -1,5 +1,6 @@
 #pragma once
 #include <map>
+#include <set>
 #include <string>
 
 #include "platform/registry.h"
@@ -17,6 +18,9 @@ class SimRegistry : public platform::Registry {
                 const platform::RegistryValue& value);
   void DeleteValue(platform::RegistryRoot root, const std::string& subkey, const std::string& name);
   size_t writeCount = 0;
+  // Writes under these roots fail, as HKEY_CLASSES_ROOT does on Windows for a
+  // program without administrator rights.
+  std::set<platform::RegistryRoot> deniedRoots;
 
  private:
   static std::string Key(platform::RegistryRoot root, const std::string& subkey,
