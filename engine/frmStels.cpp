@@ -1,6 +1,5 @@
 #include "engine/frmStels.h"
 
-#include "app/macros.h"
 #include "library/frmMain.h"
 
 namespace engine {
@@ -27,7 +26,6 @@ FrmStels::FrmStels(app::App& app)
   toolWindow = true;
   minimizeBox = false;
   BuildControls();
-  BuildPasteMenu();
   WireHandlers();
 }
 
@@ -76,18 +74,6 @@ void FrmStels::BuildControls() {
   lblStatus.SetBounds({kPanelMargin, buttonTop + 36, panelWidth, kFullHeight - buttonTop - 44});
 }
 
-void FrmStels::BuildPasteMenu() {
-  mnuPastT.Add("mnuBuffer", "Из буфера обмена").onClick = [this] {
-    recorder_->PasteText(app_.platform.desktop.ClipboardText());
-  };
-  const auto pasteMacro = [this](size_t row) {
-    return [this, row] { recorder_->PasteText(app_.macros.values[row]); };
-  };
-  mnuPastT.Add("mnuProgramfiles", "Путь к папке Program Files").onClick = pasteMacro(0);
-  mnuPastT.Add("mnuUserName", "Имя пользователя").onClick = pasteMacro(1);
-  mnuPastT.Add("mnuTemp", "Путь к временной папке TEMP").onClick = pasteMacro(3);
-}
-
 void FrmStels::WireHandlers() {
   onLoad = [this] { OnLoad(); };
   onQueryClose = [](ui::CloseReason reason) { return reason != ui::CloseReason::SessionEnd; };
@@ -116,7 +102,7 @@ void FrmStels::WireHandlers() {
   imgPlay.onMouseMove = [this](const ui::MouseInfo&) {
     if (app_.recordingMode) recorder_->OnPlayHover();
   };
-  Command1.onClick = [this] { PopupMenu(mnuPastT); };
+  Command1.onClick = [this] { PopupMenu(app_.MainWindow().mnuPastT()); };
   cmdBrowse.onClick = [this] { recorder_->InsertFolderPath(); };
   Command3.onClick = [this] { OpenControlPanel(); };
 }

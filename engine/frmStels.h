@@ -74,11 +74,9 @@ class FrmStels : public ui::Form, public script::ControlBarLink {
   ui::Timer Timer1{*this, "Timer1", 500};
   ui::Timer tmrDo{*this, "tmrDo", 500};
   ui::Timer tmrExit{*this, "tmrExit", 100};
-  ui::MenuItem mnuPastT{"mnuPastT", "Вставить"};
 
  private:
   void BuildControls();
-  void BuildPasteMenu();
   void WireHandlers();
   void OnLoad();
   void OnPauseClick();

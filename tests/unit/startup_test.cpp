@@ -100,6 +100,8 @@ TEST_F(StartupTest, OnACdRomTheSettingsFileWinsAndTheCommandLineIsIgnored) {
 
 TEST_F(StartupTest, MissingSettingsFileOnACdRomIsReportedAndStartUpGoesOn) {
   RunFromCd("");
+  a.settings.Save(app::setting::kRegistry, "1");  // the file association was made before
+  m.registry.writeCount = 0;
   ASSERT_TRUE(app::Main(a));
   ASSERT_EQ(m.ui.messages.size(), 1u);
   EXPECT_EQ(m.ui.messages[0].text,

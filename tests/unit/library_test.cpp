@@ -1,0 +1,298 @@
+// The library window on the simulated machine: the list and its order, the
+// hints, list editing, runs, the options menus, and the package dialog.
+#include <gtest/gtest.h>
+
+#include "app/macros.h"
+#include "dialogs/frmNew.h"
+#include "engine/frmStels.h"
+#include "library/frmMain.h"
+#include "sim_test_support.h"
+
+namespace {
+
+using ui::mb::kIdNo;
+using ui::mb::kIdYes;
+
+const char* const kLibrary = "C:\\Библиотека";
+
+class Library : public ::testing::Test {
+ protected:
+  Library() {
+    files().MakeFolders(kLibrary);
+    files().PutFile("C:\\Setup\\setup.exe", "MZ");
+    app().macros = app::BuildMacroTable(machine().platform);
+    app().settings.Save(app::setting::kRegistry, "1");  // no association at start
+    app().settings.Save(app::setting::kFolderOvs, kLibrary);
+  }
+
+  // A script for `program` with a description, in the library.
+  void AddScript(const std::string& name, const std::string& program = "C:\\Setup\\setup.exe",
+                 const std::string& description = "") {
+    script::ScriptBuffer s(machine().system, [](const std::string& t) { return t; });
+    s.NewScript(description);
+    s.BeginBlock();
+    s.block.windowPath = {{"#32770", "Установка", 1}};
+    s.block.mouseEvents = {{1, 1, 5, 5}, {1, 3, 0, 0}};
+    s.AppendBlock();
+    s.AppendProgramPath(program);
+    s.AppendParameters("");
+    s.AppendTimeStamp();
+    s.ScrambleBuffer();
+    files().PutFile(Path(name), s.bytes());
+  }
+  static std::string Path(const std::string& name) {
+    return std::string(kLibrary) + "\\" + name + ".OVS";
+  }
+  std::vector<std::string> Lines() {
+    std::vector<std::string> out;
+    for (const auto& item : main().List1.items()) out.push_back(item.text);
+    return out;
+  }
+  void Check(std::initializer_list<int> lines) {
+    for (int i : lines) main().List1.SyncItemChecked(i, true);
+  }
+  // A mouse release over line `line` (-1: below the last line).
+  void RightClick(int line) {
+    const int y = line < 0 ? 1000 : line * sim::SimUi::kItemHeight + 5;
+    main().List1.onMouseUp({ui::MouseButton::Right, 10, std::min(y, main().List1.bounds().height)});
+  }
+  bool Enabled(const std::string& item) { return main().Menu(item).enabled; }
+
+  app::App& app() { return sim.app; }
+  sim::SimMachine& machine() { return sim.machine; }
+  sim::SimFileSystem& files() { return sim.machine.files; }
+  sim::SimUi& ui() { return sim.machine.ui; }
+  library::FrmMain& main() { return app().MainWindow(); }
+
+  SimApp sim;
+};
+
+TEST_F(Library, LoadsTheFolderInItsStoredOrderWithHints) {
+  AddScript("a", "C:\\Setup\\setup.exe", "Архиватор");
+  AddScript("b", "C:\\Setup\\gone.exe");
+  AddScript("c");
+  AddScript("d");
+  files().PutFile(Path("e"), "испорчен");
+  files().PutFile(std::string(kLibrary) + "\\Position.lst", "d\r\nC\r\nудалён\r\nc\r\n");
+  main().Show();
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"d", "c", "b", "a", "e"}));
+  EXPECT_EQ(main().lblCount.text(), "0 из 5");
+  EXPECT_EQ(main().Label1.text(), kLibrary);
+  EXPECT_EQ(main().tipTexts(), (std::vector<std::string>{"d", "c", "Не найден исполняемый файл",
+                                                          "a - Архиватор", "Файл повреждён"}));
+  EXPECT_EQ(main().caption(), library::FrmMain::BuildCaption());
+
+  // The hint follows the pointer: the first line under it shows its hint at once.
+  main().List1.onMouseMove({ui::MouseButton::None, 10, 3 * sim::SimUi::kItemHeight + 4});
+  EXPECT_EQ(main().List1.tooltip(), "a - Архиватор");
+}
+
+TEST_F(Library, AFolderThatIsGoneAsksForAnother) {
+  app().settings.Save(app::setting::kFolderOvs, "C:\\Нет такой");
+  main().Show();
+  EXPECT_TRUE(main().List1.items().empty());
+  EXPECT_EQ(main().Label1.text(), "Выберите папку");
+  EXPECT_EQ(main().lblStatus.text(), "Ошибка: Выберите существующий каталог");
+  EXPECT_EQ(app().settings.Get(app::setting::kFolderOvs), "C:\\Нет такой");
+  main().NewPackage();
+  ASSERT_EQ(ui().messages.size(), 1u);
+  EXPECT_EQ(ui().messages[0].caption, "Внимание");
+}
+
+TEST_F(Library, ContextMenuFollowsTheLineUnderThePointer) {
+  for (const char* n : {"a", "b", "c", "d", "e"}) AddScript(n);
+  main().Show();
+  Check({1, 3});
+  EXPECT_TRUE(Enabled("mnuRunSelect"));
+  RightClick(1);
+  EXPECT_EQ(main().ItemClick, 1);
+  EXPECT_FALSE(Enabled("mnuSelItem2"));
+  EXPECT_TRUE(Enabled("mnuUnselectOne2"));
+  RightClick(-1);
+  EXPECT_FALSE(Enabled("mnuSelItem2") || Enabled("mnuUnselectOne2") || Enabled("mnuProperty2"));
+  EXPECT_TRUE(Enabled("mnuSelectAll2") && Enabled("mnuDelSelect2"));
+  EXPECT_EQ(ui().popupsShown, (std::vector<std::string>{"mnuPopup", "mnuPopup"}));
+
+  main().ListInvertSel();
+  EXPECT_EQ(main().lblCount.text(), "3 из 5");
+  main().ListUnSelect();
+  EXPECT_FALSE(Enabled("mnuRunSelect"));
+}
+
+TEST_F(Library, DeletingCountsWhatWentAndKeepsAReadOnlyScript) {
+  for (const char* n : {"a", "b", "c", "d"}) AddScript(n);
+  files().SetReadOnly(Path("b"), true);
+  main().Show();
+  Check({0, 1, 2});
+  ui().messageAnswers = {kIdNo, kIdYes};
+  main().DelSelect();
+  EXPECT_EQ(Lines().size(), 4u);
+  EXPECT_EQ(main().lblCount.text(), "3 из 4");
+  EXPECT_FALSE(Enabled("mnuRunSelect"));
+  main().DelSelect();
+  EXPECT_EQ(ui().messages[1].text,
+            "Вы действительно хотите удалить 3 пакетов?\r\nВосстановить эти файлы будет невозможно.");
+  EXPECT_EQ(main().lblStatus.text(), "Удачно удалено - 2 из 3");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"b", "d"}));
+  EXPECT_EQ(main().lblCount.text(), "0 из 2");
+}
+
+TEST_F(Library, MovingKeepsMarkAndHintAndTheOrderIsSavedOnClose) {
+  AddScript("a", "C:\\Setup\\setup.exe", "первый");
+  AddScript("b", "C:\\Setup\\setup.exe", "второй");
+  AddScript("c");
+  main().Show();
+  Check({1});
+  main().List1.SetSelectedIndex(1);
+  main().MoveUp();
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"b", "a", "c"}));
+  EXPECT_TRUE(main().List1.items()[0].checked);
+  EXPECT_EQ(main().tipTexts()[0], "b - второй");
+  EXPECT_EQ(main().List1.selectedIndex(), 0);
+  main().MoveUp();  // at the top: nothing
+  EXPECT_EQ(Lines()[0], "b");
+
+  const std::string list = std::string(kLibrary) + "\\Position.lst";
+  files().PutFile(list, "old\r\n");
+  files().diskFullAfter = 3;  // the write fails part-way
+  main().Close();
+  EXPECT_EQ(files().ReadFile(list), "old\r\n");
+  files().diskFullAfter.reset();
+  main().Show();
+  main().List1.SetSelectedIndex(2);
+  main().MoveUp();
+  main().Close();
+  EXPECT_EQ(files().ReadFile(list), "a\r\nc\r\nb\r\n");
+}
+
+TEST_F(Library, RunCheckedPlaysTheCheckedLinesInListOrder) {
+  for (const char* n : {"a", "b", "c", "d", "e"}) AddScript(n);
+  main().Show();
+  Check({3, 1});
+  main().ProcRunOVS();
+  EXPECT_EQ(app().playQueue, (std::vector<std::string>{"", Path("b"), Path("d")}));
+  EXPECT_FALSE(main().IsVisible());
+  EXPECT_TRUE(app().ControlBar().IsVisible());
+  EXPECT_EQ(app().ControlBar().lblKolvoProg.text(), "1/2");
+  EXPECT_FALSE(app().recordingMode);
+}
+
+TEST_F(Library, SpeedAndTopMostSurviveARestart) {
+  main().Show();
+  main().Menu("mnuSpd1").onClick();
+  EXPECT_EQ(app().settings.Get(app::setting::kSpeed), "1");
+  main().Menu("mnuTopMost").onClick();
+  main().Close();
+
+  app::App second(machine().platform);
+  second.MainWindow().Show();
+  EXPECT_TRUE(second.MainWindow().Menu("mnuSpd1").checked);
+  EXPECT_FALSE(second.MainWindow().Menu("mnuSpd0").checked || second.MainWindow().Menu("mnuSpd2").checked);
+  EXPECT_TRUE(second.MainWindow().Menu("mnuTopMost").checked);
+  EXPECT_TRUE(machine().desktop.IsTopmost(second.MainWindow().handle()));
+  second.MainWindow().Close();
+
+  app().settings.Save(app::setting::kSpeed, "7");
+  app::App third(machine().platform);
+  third.MainWindow().Show();
+  for (const char* item : {"mnuSpd0", "mnuSpd1", "mnuSpd2"}) {
+    EXPECT_FALSE(third.MainWindow().Menu(item).checked);
+  }
+}
+
+class PackageDialog : public Library {
+ protected:
+  // Opens the dialog; `act` fills it and presses its buttons.
+  void Open(bool properties, std::function<void(dialogs::FrmNew&)> act) {
+    ui().modalHandlers["frmNew"] = [act](ui::Form& f) { act(static_cast<dialogs::FrmNew&>(f)); };
+    if (properties) {
+      main().ShowProperty();
+    } else {
+      main().NewPackage();
+    }
+  }
+  std::vector<std::string> Texts() {
+    std::vector<std::string> out;
+    for (const auto& m : ui().messages) out.push_back(m.text);
+    return out;
+  }
+};
+
+TEST_F(PackageDialog, NewPackageChecksInOrderThenRecords) {
+  AddScript("Demo");
+  main().Show();
+  app().settings.Save(app::setting::kFirstTip, "1");
+  ui().fileDialogAnswers = {std::string("C:\\Setup\\setup.exe")};
+  ui().messageAnswers = {ui::mb::kIdOk, ui::mb::kIdOk, kIdNo, kIdYes};
+  bool stillOpen = true;
+  Open(false, [&](dialogs::FrmNew& d) {
+    d.cmdBrowse.Click();
+    EXPECT_EQ(d.txtNameExe.text(), "setup");
+    d.txtNameExe.SyncText("  ");
+    d.cmdOk.Click();
+    EXPECT_EQ(ui().focused, "txtNameExe");
+    d.txtNameExe.SyncText("a/b");
+    d.cmdOk.Click();
+    d.txtNameExe.SyncText("DEMO");  // the same file on Windows
+    d.cmdOk.Click();
+    EXPECT_TRUE(ui().focusSelectedAll);
+    d.txtComandLine.SyncText("  /S  ");
+    d.cmdOk.Click();
+    stillOpen = d.IsOpen();
+  });
+  EXPECT_FALSE(stillOpen);
+  const std::vector<std::string> texts = Texts();
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_EQ(texts[0], "Введите имя пакета");
+  EXPECT_EQ(texts[1], "Имя файла не должно содержать следующих знаков \r\n\\:/*?\"<>|");
+  EXPECT_EQ(texts[2].rfind("Пакет с именем 'DEMO' уже существует", 0), 0u);
+  EXPECT_EQ(app().pendingPackage.packageName, "DEMO");
+  EXPECT_EQ(app().pendingPackage.parameters, "/S");
+  EXPECT_EQ(app().settings.Get(app::setting::kFolderBrowseExe), "C:\\Setup");
+  EXPECT_TRUE(app().recordingMode);
+  EXPECT_TRUE(app().ControlBar().IsVisible());
+  EXPECT_FALSE(main().IsVisible());
+}
+
+TEST_F(PackageDialog, PropertiesRenameAndRefuseAnotherPackagesName) {
+  AddScript("Старое");
+  AddScript("Другое");
+  main().Show();
+  main().ItemClick = 1;  // "Старое"
+  ASSERT_EQ(Lines()[1], "Старое");
+  ui().messageAnswers = {ui::mb::kIdOk, kIdNo, kIdYes};
+  Open(true, [&](dialogs::FrmNew& d) {
+    EXPECT_EQ(d.caption(), "Свойства");
+    EXPECT_EQ(d.txtAdressExe.text(), "C:\\Setup\\setup.exe");
+    d.txtAdressExe.SyncText("C:\\Setup\\*.exe");
+    d.cmdOk.Click();
+    EXPECT_EQ(ui().focused, "txtAdressExe");
+    d.txtAdressExe.SyncText("%PROGRAMFILES%\\Нет\\setup.exe");
+    d.cmdOk.Click();  // "not found" answered No
+    EXPECT_TRUE(d.IsOpen());
+    d.cmdOk.Click();  // answered Yes: saved under the unchanged name
+    EXPECT_FALSE(d.IsOpen());
+  });
+  EXPECT_TRUE(files().FindEntry(Path("Старое")));
+  script::ScriptBuffer saved(machine().system, [](const std::string& t) { return t; });
+  ASSERT_TRUE(saved.LoadPlainScript(files(), Path("Старое")));
+  EXPECT_EQ(saved.ReadProgramPath(), "%PROGRAMFILES%\\Нет\\setup.exe");
+
+  const size_t before = ui().messages.size();
+  main().ItemClick = 1;
+  ui().messageAnswers = {kIdYes, ui::mb::kIdOk};
+  Open(true, [&](dialogs::FrmNew& d) {
+    d.txtNameExe.SyncText("другое");
+    d.cmdOk.Click();
+    EXPECT_TRUE(d.IsOpen());
+    d.txtNameExe.SyncText("Новое");
+    d.cmdOk.Click();
+  });
+  EXPECT_EQ(ui().messages[before + 1].text.rfind("Пакет с именем 'другое' уже есть", 0), 0u);
+  EXPECT_TRUE(files().FindEntry(Path("Другое")));
+  EXPECT_TRUE(files().FindEntry(Path("Новое")));
+  EXPECT_FALSE(files().FindEntry(Path("Старое")));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"Другое", "Новое"}));
+}
+
+}  // namespace
