@@ -1,6 +1,7 @@
 #include "engine/frmStels.h"
 
 #include "library/frmMain.h"
+#include "res/resource_ids.h"
 
 namespace engine {
 namespace {
@@ -46,10 +47,10 @@ void FrmStels::BuildControls() {
   imgPause.SetTooltip("Режим Паузы");
   imgStop.SetTooltip("Остановить Запись/Воспроизведение");
   imgPlayNext.SetTooltip("Перейти к установке следующего пакета");
-  imgPlay.SetPicture(bitmap::kPlay);
-  imgPause.SetPicture(bitmap::kPause);
-  imgStop.SetPicture(bitmap::kStop);
-  imgPlayNext.SetPicture(bitmap::kNext);
+  imgPlay.SetPicture(IDB_PLAY);
+  imgPause.SetPicture(IDB_PAUSE);
+  imgStop.SetPicture(IDB_STOP);
+  imgPlayNext.SetPicture(IDB_PLAY_NEXT);
 
   const int panelWidth = kStripWidth - 2 * kPanelMargin;
   Text1.SetBounds({kPanelMargin, kPanelTop + 8, panelWidth, 23});

@@ -20,10 +20,6 @@ constexpr int kTop = 13;  // 200 twips at 96 dots per inch
 constexpr int kButtonSize = 27, kButtonTop = 8;
 }  // namespace bar_layout
 
-// Bitmap resources of the picture buttons.
-namespace bitmap {
-constexpr int kPlay = 111, kPause = 112, kStop = 113, kNext = 114;
-}
 
 class FrmStels : public ui::Form, public script::ControlBarLink {
  public:

@@ -5,6 +5,7 @@
 #include "app/version.h"
 #include "library/library_order.h"
 #include "platform/text.h"
+#include "res/resource_ids.h"
 #include "script/playback.h"
 #include "script/save_script.h"
 #include "shell/mdlAsociating.h"
@@ -66,9 +67,8 @@ void FrmMain::OnLoad() {
   SetCaption(BuildCaption());
   shell::RunAssociationOnce(app_, this);
   InicialSpeedMenu();
-  // Bitmap resources of the move buttons.
-  cmdMoveDown.SetPicture(101);
-  cmdMoveUp.SetPicture(102);
+  cmdMoveDown.SetPicture(IDB_MOVE_DOWN);
+  cmdMoveUp.SetPicture(IDB_MOVE_UP);
 }
 
 // Shows the library folder and its packages, or asks for a folder.
