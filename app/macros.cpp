@@ -63,13 +63,13 @@ void ContractFirst(std::string& s, const std::string& value, const std::string& 
 // 64-bit Windows it is "ProgramFilesDir (x86)" (ProgramFilesDir as a 32-bit
 // program reads it), so that scripts recorded by 32-bit builds on such a
 // machine play unchanged; 32-bit Windows has ProgramFilesDir alone.
-std::string ProgramFilesFolder(const platform::Platform& p) {
+std::string ProgramFilesFolder(const platform::Registry& registry, const platform::System& system) {
   const auto root = platform::RegistryRoot::LocalMachine;
-  auto folder = ReadRegistryString(p.registry, root, kCurrentVersionKey, "ProgramFilesDir (x86)");
+  auto folder = ReadRegistryString(registry, root, kCurrentVersionKey, "ProgramFilesDir (x86)");
   if (!folder || folder->empty()) {
-    folder = ReadRegistryString(p.registry, root, kCurrentVersionKey, "ProgramFilesDir");
+    folder = ReadRegistryString(registry, root, kCurrentVersionKey, "ProgramFilesDir");
   }
-  return folder ? *folder : p.system.ProgramFilesFolder();
+  return folder ? *folder : system.ProgramFilesFolder();
 }
 
 }  // namespace
@@ -81,17 +81,22 @@ bool IsRunningFromCdRom(const platform::FileSystem& fs, const std::string& progr
 }
 
 MacroTable BuildMacroTable(const platform::Platform& p) {
+  return BuildMacroTable(p.registry, p.system, p.files);
+}
+
+MacroTable BuildMacroTable(const platform::Registry& registry, const platform::System& system,
+                           const platform::FileSystem& files) {
   MacroTable t;
-  t.values[0] = ProgramFilesFolder(p);
-  t.values[1] = p.system.UserName();
-  t.values[2] = p.system.WindowsFolder();
-  t.values[3] = WithoutTrailingBackslash(p.system.TempPath());
-  const std::string programFolder = p.system.ProgramFolder();
-  if (IsRunningFromCdRom(p.files, programFolder)) {
+  t.values[0] = ProgramFilesFolder(registry, system);
+  t.values[1] = system.UserName();
+  t.values[2] = system.WindowsFolder();
+  t.values[3] = WithoutTrailingBackslash(system.TempPath());
+  const std::string programFolder = system.ProgramFolder();
+  if (IsRunningFromCdRom(files, programFolder)) {
     t.values[MacroTable::kCdRomRow] = text::FirstChars(programFolder, 3);
   } else {
-    for (const std::string& root : p.files.LogicalDrives()) {
-      if (p.files.GetDriveType(root) == platform::DriveType::CdRom) t.cdromDrives.push_back(root);
+    for (const std::string& root : files.LogicalDrives()) {
+      if (files.GetDriveType(root) == platform::DriveType::CdRom) t.cdromDrives.push_back(root);
     }
   }
   return t;

@@ -20,6 +20,9 @@ struct MacroTable {
 
 bool IsRunningFromCdRom(const platform::FileSystem& fs, const std::string& programFolder);
 MacroTable BuildMacroTable(const platform::Platform& p);
+// The same from the only services it reads, for tools that have no windows.
+MacroTable BuildMacroTable(const platform::Registry& registry, const platform::System& system,
+                           const platform::FileSystem& files);
 
 std::string JoinPath(const std::string& folder, const std::string& rest);
 std::string ExpandMacros(const MacroTable& table, const platform::FileSystem& fs, std::string text);

@@ -1,14 +1,19 @@
-// ovstool: shows an OVS script as text and builds one from text.
+// ovstool: shows an OVS script as text, builds one from text, and checks a
+// script library.
 //
 //   ovstool dump SCRIPT.OVS [TEXT]   the script as text, to TEXT or the console
 //   ovstool build TEXT SCRIPT.OVS    the (scrambled) script from its text
+//   ovstool check FOLDER             one line per problem of the library
 //
 // Exit codes: 0 done, 1 wrong usage, 2 a file that cannot be read, is
-// damaged or malformed, or cannot be written.
+// damaged or malformed, or cannot be written. `check`: 0 nothing found,
+// 1 something found, 2 the folder cannot be read.
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app/macros.h"
+#include "ovstool/library_check.h"
 #include "platform/stdio/std_files.h"
 #include "platform/text.h"
 #include "script/ovs_format.h"
@@ -22,9 +27,11 @@ constexpr int kFileError = 2;
 constexpr const char* kUsage =
     "usage: ovstool dump SCRIPT.OVS [TEXT]\n"
     "       ovstool build TEXT SCRIPT.OVS\n"
+    "       ovstool check FOLDER\n"
     "\n"
     "dump   writes the script as readable text (to TEXT, or to the console)\n"
-    "build  makes the scrambled script file from such a text\n";
+    "build  makes the scrambled script file from such a text\n"
+    "check  lists what would keep the library in FOLDER from playing here\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "ovstool: %s\n", message.c_str());
@@ -68,6 +75,29 @@ int Build(stdio::StdFileSystem& fs, const std::string& textPath, const std::stri
   return 0;
 }
 
+// The registry of a machine that has none: every value is missing.
+class NoRegistry : public platform::Registry {
+ public:
+  std::optional<platform::RegistryValue> ReadValue(platform::RegistryRoot, const std::string&,
+                                                   const std::string&) const override {
+    return std::nullopt;
+  }
+  bool WriteString(platform::RegistryRoot, const std::string&, const std::string&,
+                   const std::string&) override {
+    return false;
+  }
+};
+
+int Check(stdio::StdFileSystem& fs, const std::string& folder) {
+  stdio::StdSystem system;
+  const app::MacroTable macros = app::BuildMacroTable(NoRegistry(), system, fs);
+  const auto findings = ovstool::CheckLibrary(fs, system, macros, folder);
+  if (!findings) return Fail("cannot read the folder '" + folder + "'");
+  for (const std::string& finding : *findings) std::printf("%s\n", finding.c_str());
+  if (std::fflush(stdout) != 0) return Fail("cannot write the findings");
+  return findings->empty() ? 0 : 1;
+}
+
 int Run(const std::vector<std::string>& args) {
   if (args.empty()) return Usage("");
   stdio::StdFileSystem fs;
@@ -76,7 +106,10 @@ int Run(const std::vector<std::string>& args) {
     return Dump(fs, args[1], args.size() == 3 ? &args[2] : nullptr);
   }
   if (command == "build" && args.size() == 3) return Build(fs, args[1], args[2]);
-  if (command == "dump" || command == "build") return Usage("wrong number of arguments");
+  if (command == "check" && args.size() == 2) return Check(fs, args[1]);
+  if (command == "dump" || command == "build" || command == "check") {
+    return Usage("wrong number of arguments");
+  }
   if (command == "-h" || command == "--help" || command == "help") {
     std::fputs(kUsage, stdout);
     return 0;

@@ -15,8 +15,16 @@ namespace fs = std::filesystem;
 namespace stdio {
 namespace {
 
+// The program builds its paths with backslashes (a folder + "\\" + a name);
+// elsewhere than on Windows they separate folders as the slash does.
 fs::path PathOf(const std::string& utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+  std::u8string path(utf8.begin(), utf8.end());
+#ifndef _WIN32
+  for (char8_t& c : path) {
+    if (c == u8'\\') c = u8'/';
+  }
+#endif
+  return fs::path(path);
 }
 
 std::string Utf8Of(const fs::path& path) {

@@ -1,7 +1,8 @@
 #pragma once
 // The file system and system facts through the C++ standard library alone,
 // for the command-line tools that work on real files without the window
-// layer. Paths are UTF-8 in the host's own syntax.
+// layer. Paths are UTF-8 in the host's own syntax; off Windows a backslash
+// separates folders too.
 #include "platform/files.h"
 #include "platform/system.h"
 

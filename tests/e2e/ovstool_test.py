@@ -42,3 +42,28 @@ class OvstoolTest(WineTestCase):
         result = self.ovstool("dump", self.win("Обрезан.OVS"))
         self.assertEqual(result.returncode, 2)
         self.assertIn("offset", result.stderr.decode("utf-8", errors="replace"))
+
+    def test_check_names_what_would_keep_a_library_from_playing(self):
+        # A setup under Program Files, stored with the macro; the other
+        # script's program is nowhere; Position.lst is ANSI text.
+        setups = self.session.drive_c / "Program Files" / "Проверка"
+        setups.mkdir(parents=True, exist_ok=True)
+        (setups / "установка.exe").write_bytes(b"")
+        library = self.folder / "Библиотека"
+        library.mkdir(exist_ok=True)
+        for name, program in (("Пакет", r"%PROGRAMFILES%\\Проверка\\установка.exe"),
+                              ("Без программы", r"C:\\Нет\\setup.exe")):
+            text = self.folder / f"{name}.txt"
+            text.write_text(f'screen 800 600\nprogram "{program}"\n', encoding="utf-8")
+            built = self.ovstool("build", self.win(text.name), self.win(f"Библиотека\\{name}.OVS"))
+            self.assertEqual(built.returncode, 0, built.stderr)
+        (library / "Position.lst").write_bytes("Пакет\r\nЛишний\r\n".encode("cp1251"))
+
+        result = self.ovstool("check", self.win("Библиотека"))
+        out = result.stdout.decode("utf-8")
+        self.assertEqual(result.returncode, 1, out)
+        self.assertEqual(out.splitlines(), [
+            'Без программы.OVS: the setup program does not exist: "C:\\Нет\\setup.exe"',
+            'Position.lst, line 2: "Лишний" has no script',
+            "Без программы.OVS: not in Position.lst; it plays after the listed packages",
+        ])
