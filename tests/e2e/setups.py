@@ -67,11 +67,6 @@ def build_installer(source, work_dir, **defines):
     return target
 
 
-def default_folder(product):
-    """Where the wizard proposes to install `product` under wine64."""
-    return f"C:\\Program Files\\{product}"
-
-
 # -- scripts as text -----------------------------------------------------------
 
 
@@ -91,16 +86,17 @@ def wizard_blocks(product, folder, caption=None):
     field that then gets `folder` as its text, Install, and Finish.
 
     The wizard's caption is "Установка <product>" on the welcome page and gains
-    a trailing space on the later pages; the folder field is the only Edit of
-    the inner page dialog, whose caption is empty, and its caption when
-    recorded is the folder the wizard proposed. `caption` replaces the welcome
-    page's caption (a window that no setup shows, for instance)."""
+    a trailing space on the later pages. The folder field is the only Edit of
+    the inner page dialog; both have an empty caption as the recorder reads it
+    (the text the system keeps for a window of another process: a setup fills
+    its field with WM_SETTEXT, which an edit control keeps to itself), so they
+    match whatever they show. `caption` replaces the welcome page's caption (a
+    window that no setup shows, for instance)."""
     welcome = [("#32770", caption or f"Установка {product}", 1)]
     later = [("#32770", f"Установка {product} ", 1)]
     return [
         Block(welcome + [("Button", NEXT, 1)]),
-        Block(later + [("#32770", "", 1), ("Edit", default_folder(product), 1)], EDIT_PRESS,
-              text=folder),
+        Block(later + [("#32770", "", 1), ("Edit", "", 1)], EDIT_PRESS, text=folder),
         Block(later + [("Button", INSTALL, 1)]),
         Block(later + [("Button", FINISH, 1)]),
     ]
@@ -282,7 +278,8 @@ UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 class SetupCase(WineTestCase):
     """Folders in the prefix, emptied before each test: C:\\Setups (setup
     programs), C:\\Сценарии (scripts), C:\\Отчёты (reports) and C:\\Программы,
-    where the scripts install each product into a folder of its name."""
+    where the scripts install each product into a folder of its name. What
+    earlier tests installed of PRODUCTS (folders, uninstall keys) is removed."""
 
     PRODUCTS = ()  # products whose earlier installs each test forgets
 
@@ -298,6 +295,7 @@ class SetupCase(WineTestCase):
         for folder in (self.setups, self.scripts, self.reports):
             folder.mkdir(parents=True)
         for product in self.PRODUCTS:
+            shutil.rmtree(drive / "Program Files" / product, ignore_errors=True)
             self.session.wine("reg", "delete", rf"{UNINSTALL_KEY}\{product}", "/f")
 
     def win(self, path):
