@@ -36,6 +36,7 @@ FrmStels::~FrmStels() {
 
 void FrmStels::BuildControls() {
   imgLogo.SetBounds({8, 6, 32, 32});
+  imgLogo.SetPicture(1);  // the program's icon
   lblCaption.SetFont(12, /*bold=*/true, /*monospace=*/true);
   lblCaption.SetText("Запись");
   lblKolvoProg.SetFont(12, /*bold=*/true);
