@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_drawing.h"
 #include "platform/win32/win32_form_window.h"
 #include "platform/win32/win32_ui.h"
 
@@ -132,6 +133,14 @@ void Win32Ui::ApplyControl(FormWindow& fw, ui::Control& c) {
   ApplyPicture(fw, c, hwnd);
   ApplyTooltip(fw, c, hwnd);
   InvalidateRect(hwnd, nullptr, TRUE);
+  // A drawing changes inside long loops that run no messages: paint it now,
+  // and whatever else of the program's windows waits for paint (a status
+  // line that counts the same loop).
+  if (dynamic_cast<ui::DrawnPicture*>(&c)) {
+    for (auto& [form, window] : forms_) {
+      RedrawWindow(window->hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+  }
   applying_ = false;
 }
 
@@ -355,6 +364,13 @@ bool Win32Ui::HandleControlMessage(FormWindow& fw, ui::Control& c, HWND hwnd, UI
   const auto info = [&](ui::MouseButton b) {
     return ui::MouseInfo{b, Unscale(GET_X_LPARAM(lp)), Unscale(GET_Y_LPARAM(lp))};
   };
+  if ((msg == WM_PAINT || msg == WM_ERASEBKGND) && c.kind() == ui::ControlKind::Picture) {
+    if (const auto* drawn = dynamic_cast<const ui::DrawnPicture*>(&c)) {
+      if (msg == WM_PAINT) PaintDrawnPicture(*drawn, hwnd, dpi_);
+      *result = msg == WM_ERASEBKGND;  // the background is part of the painting
+      return true;
+    }
+  }
   // Pictures and labels have no double click: each press of a quick pair
   // presses again (and may start a drag again).
   if (msg == WM_LBUTTONDBLCLK && (IsPictureKind(c.kind()) || c.kind() == ui::ControlKind::Label)) {
