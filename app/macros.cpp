@@ -74,10 +74,12 @@ std::string ProgramFilesFolder(const platform::Registry& registry, const platfor
 
 }  // namespace
 
-bool IsRunningFromCdRom(const platform::FileSystem& fs, const std::string& programFolder) {
+bool IsRunningFromDisc(const platform::FileSystem& fs, const std::string& programFolder) {
   const std::string root = text::FirstChars(programFolder, 3);
   if (root.rfind("\\\\", 0) == 0) return false;
-  return fs.GetDriveType(root) == platform::DriveType::CdRom;
+  // A USB stick carries a library from machine to machine just as a CD does.
+  const platform::DriveType type = fs.GetDriveType(root);
+  return type == platform::DriveType::CdRom || type == platform::DriveType::Removable;
 }
 
 MacroTable BuildMacroTable(const platform::Platform& p) {
@@ -92,7 +94,7 @@ MacroTable BuildMacroTable(const platform::Registry& registry, const platform::S
   t.values[2] = system.WindowsFolder();
   t.values[3] = WithoutTrailingBackslash(system.TempPath());
   const std::string programFolder = system.ProgramFolder();
-  if (IsRunningFromCdRom(files, programFolder)) {
+  if (IsRunningFromDisc(files, programFolder)) {
     t.values[MacroTable::kCdRomRow] = text::FirstChars(programFolder, 3);
   } else {
     for (const std::string& root : files.LogicalDrives()) {

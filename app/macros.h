@@ -18,7 +18,9 @@ struct MacroTable {
   std::vector<std::string> cdromDrives;
 };
 
-bool IsRunningFromCdRom(const platform::FileSystem& fs, const std::string& programFolder);
+// True when the program runs from a CD-ROM or a removable drive (a USB stick):
+// the settings file beside it is read and %CDROM% is that drive's root.
+bool IsRunningFromDisc(const platform::FileSystem& fs, const std::string& programFolder);
 MacroTable BuildMacroTable(const platform::Platform& p);
 // The same from the only services it reads, for tools that have no windows.
 MacroTable BuildMacroTable(const platform::Registry& registry, const platform::System& system,

@@ -80,7 +80,7 @@ bool Main(App& app) {
     return false;
   }
   app.macros = BuildMacroTable(app.platform);
-  if (IsRunningFromCdRom(app.platform.files, app.platform.system.ProgramFolder())) {
+  if (IsRunningFromDisc(app.platform.files, app.platform.system.ProgramFolder())) {
     // A run with a report never waits for anybody, not even for this message.
     if (!commandLineRun || run.options.reportPath.empty()) ReadCdSettings(app);
   } else if (!commandLineRun) {

@@ -124,13 +124,15 @@ TEST_F(MacroFixture, EmptyValuesAreSkippedWhenContracting) {
   EXPECT_EQ(app::ExpandMacros(t, m.files, "%USERNAME%\\x"), "x");
 }
 
-TEST(IsRunningFromCdRom, OnlyTheDriveOfTheProgramFolderCounts) {
+TEST(IsRunningFromDisc, OnlyTheDriveOfTheProgramFolderCounts) {
   sim::SimMachine m;
+  m.files.AddDrive('E', platform::DriveType::Removable);
+  EXPECT_TRUE(app::IsRunningFromDisc(m.files, "E:\\Orvanta"));
   m.files.currentFolder = "D:\\";  // started from a prompt on the CD-ROM drive
   ASSERT_EQ(m.files.GetDriveType("\\"), platform::DriveType::CdRom);
-  EXPECT_FALSE(app::IsRunningFromCdRom(m.files, "\\\\server\\share\\orvanta"));
-  EXPECT_FALSE(app::IsRunningFromCdRom(m.files, "C:\\Program Files\\Orvanta"));
-  EXPECT_FALSE(app::IsRunningFromCdRom(m.files, ""));
-  EXPECT_TRUE(app::IsRunningFromCdRom(m.files, "D:\\Orvanta"));
-  EXPECT_TRUE(app::IsRunningFromCdRom(m.files, "d:"));
+  EXPECT_FALSE(app::IsRunningFromDisc(m.files, "\\\\server\\share\\orvanta"));
+  EXPECT_FALSE(app::IsRunningFromDisc(m.files, "C:\\Program Files\\Orvanta"));
+  EXPECT_FALSE(app::IsRunningFromDisc(m.files, ""));
+  EXPECT_TRUE(app::IsRunningFromDisc(m.files, "D:\\Orvanta"));
+  EXPECT_TRUE(app::IsRunningFromDisc(m.files, "d:"));
 }

@@ -98,6 +98,21 @@ TEST_F(StartupTest, OnACdRomTheSettingsFileWinsAndTheCommandLineIsIgnored) {
   EXPECT_TRUE(m.ui.messages.empty());
 }
 
+TEST_F(StartupTest, AUsbStickIsReadLikeADisc) {
+  m.files.AddDrive('F', platform::DriveType::Removable);
+  m.files.MakeFolders("F:\\Orvanta");
+  m.files.MakeFolders("F:\\Folder OVS");
+  m.files.PutFile("F:\\Orvanta\\orvanta.ini",
+                  "[General]\r\nSpeedInstall=0\r\nOVSFolder=%cdrom%\\Folder OVS\r\n");
+  m.system.programFolder = "F:\\Orvanta";
+  m.system.commandLine = "/ADD C:\\WINDOWS\\x.OVS";  // ignored, as on a disc
+  m.files.PutFile("C:\\WINDOWS\\x.OVS", "x");
+  ASSERT_TRUE(app::Main(a));
+  EXPECT_EQ(a.macros.values[app::MacroTable::kCdRomRow], "F:\\");
+  EXPECT_EQ(Stored(app::setting::kSpeed), "0");
+  EXPECT_EQ(Stored(app::setting::kFolderOvs), "F:\\Folder OVS");
+}
+
 TEST_F(StartupTest, MissingSettingsFileOnACdRomIsReportedAndStartUpGoesOn) {
   RunFromCd("");
   a.settings.Save(app::setting::kRegistry, "1");  // the file association was made before
