@@ -18,6 +18,7 @@ struct FileAttributes {
 struct FolderEntry {
   std::string name;  // file name without folder
   bool folder = false;
+  uint64_t size = 0;  // bytes of a file; 0 for a folder
 };
 
 class FileSystem {

@@ -264,7 +264,8 @@ std::optional<std::vector<platform::FolderEntry>> SimFileSystem::ListFolder(
   for (const auto& [nodeKey, node] : nodes_) {
     if (ParentKey(nodeKey) != key) continue;
     const std::string name = NameOf(node.path);
-    if (platform::MatchesPattern(name, pattern)) entries.push_back({name, node.folder});
+    if (!platform::MatchesPattern(name, pattern)) continue;
+    entries.push_back({name, node.folder, node.folder ? 0 : node.data.size()});
   }
   return entries;
 }

@@ -123,7 +123,9 @@ std::optional<std::vector<platform::FolderEntry>> StdFileSystem::ListFolder(
   for (const fs::directory_entry& entry : it) {
     std::string name = Utf8Of(entry.path().filename());
     if (!platform::MatchesPattern(name, pattern)) continue;
-    entries.push_back({std::move(name), entry.is_directory(ec)});
+    const bool folder = entry.is_directory(ec);
+    const uint64_t size = folder ? 0 : entry.file_size(ec);
+    entries.push_back({std::move(name), folder, ec ? 0 : size});
   }
   return entries;
 }

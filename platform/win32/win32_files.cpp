@@ -105,7 +105,9 @@ std::optional<std::vector<platform::FolderEntry>> Win32FileSystem::ListFolder(
     if (name == "." || name == "..") continue;
     // Matched here rather than by the system, which also matches 8.3 names.
     if (platform::MatchesPattern(name, pattern)) {
-      entries.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+      const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      const uint64_t size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+      entries.push_back({name, folder, folder ? 0 : size});
     }
   } while (FindNextFileW(h, &data));
   FindClose(h);
