@@ -4,6 +4,7 @@
 #include "app/paths.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmNew.h"
+#include "dialogs/frmWizard.h"
 #include "engine/frmStels.h"
 #include "library/frmMain.h"
 #include "shell/mdlAsociating.h"
@@ -38,8 +39,14 @@ void FrmMain::BuildFileMenu() {
   file.Add("mnuAddFileOVS", "+Добавить файлы OVS").visible = false;
   file.Add("mnuNewInstall", "Новый пакет", "Ctrl+N").onClick = [this] { NewPackage(); };
   file.Add("", "-");
-  // The disc-image wizard comes with the next release of the library window.
-  file.Add("mnuIso", "Мастер создания диска").enabled = false;
+  file.Add("mnuIso", "Мастер создания диска").onClick = [this] {
+    SavePositionList();  // the disc gets the order the list shows now
+    dialogs::FrmWizard wizard(app_);
+    wizard.ShowModal(this);
+    // After a full copy the library is the disc image's script folder.
+    app_.scriptFolder = app_.settings.Get(app::setting::kFolderOvs);
+    ShowFolder();
+  };
   file.Add("", "-");
   file.Add("mnuExit", "Вы&ход").onClick = [this] { Close(ui::CloseReason::User); };
 }
