@@ -1,6 +1,7 @@
 """Recording through the real global mouse hook: `orvanta.exe /RECORD` with a
 real NSIS wizard, real X clicks, and the script saved at the control bar's stop."""
 import setups
+import winebox
 
 BAR_WIDTH = 457  # client width; the height depends on the mode
 BUTTON_SIZE = 27
@@ -25,7 +26,7 @@ class RecordTest(setups.SetupCase):
                                        top + BUTTON_Y + BUTTON_SIZE):
                         return button
             return None
-        return setups.winebox.wait_until("the control bar's stop button", find, timeout=60)
+        return winebox.wait_until("the control bar's stop button", find, timeout=60)
 
     def test_click_in_a_wizard_is_saved_with_its_window_path(self):
         setup = self.add_setup("Demo One")

@@ -201,6 +201,7 @@ def dump_script(path):
 
 @dataclass
 class Report:
+    text: str  # the whole report, for failure messages
     entries: list  # (number, result word, whole line), one per package in order
     total: str  # the "Общее время установки - H:MM:SS" line
     sections: list = field(default_factory=list)  # dicts, one per unfinished package
@@ -220,7 +221,8 @@ _SECTION_FIELDS = {"Блок": "block", "Окно": "window", "Причина": 
 def read_report(path):
     """Splits the report file of a `/PLAY ... /REPORT` run (UTF-8): the
     statistics lines, the total line, and the sections below it."""
-    lines = Path(path).read_text(encoding="utf-8-sig").splitlines()
+    text = Path(path).read_text(encoding="utf-8-sig")
+    lines = text.splitlines()
     totals = [i for i, line in enumerate(lines) if line.startswith("Общее время установки - ")]
     if len(totals) != 1:
         raise AssertionError(f"no single total line in the report:\n" + "\n".join(lines))
@@ -239,7 +241,7 @@ def read_report(path):
         elif current is not None and ":" in line and line.startswith("  "):
             label, value = line.strip().split(":", 1)
             current[_SECTION_FIELDS.get(label, label)] = value.strip()
-    return Report(entries, lines[end], sections)
+    return Report(text, entries, lines[end], sections)
 
 
 def png_size(path):
@@ -328,6 +330,12 @@ class SetupCase(WineTestCase):
         orvanta = self.session.start_orvanta(arguments)
         return orvanta.wait(timeout)
 
+    def play_report(self, arguments, report, timeout=150):
+        """Runs orvanta.exe with `arguments` and `/REPORT report` (a Unix
+        path) to its end; its exit code and the report."""
+        code = self.play(f'{arguments} /REPORT "{self.win(report)}"', timeout)
+        return code, read_report(report)
+
     def assert_installed(self, product):
         folder = self.programs / product
         self.assertTrue((folder / "readme.txt").is_file(), f"{folder} holds no readme.txt")
@@ -336,8 +344,9 @@ class SetupCase(WineTestCase):
                          self.target_folder(product))
 
     def assert_results(self, report, expected):
-        """The report lists the packages in order with these (name, word) results."""
+        """The report lists the packages in order with these (name, word)
+        results; a failure shows the whole report (where each package stopped)."""
         self.assertEqual([(number, word) for number, word, _ in report.entries],
-                         [(i, word) for i, (_, word) in enumerate(expected, 1)], report.entries)
+                         [(i, word) for i, (_, word) in enumerate(expected, 1)], report.text)
         for (_, _, line), (name, _) in zip(report.entries, expected):
-            self.assertIn(name, line)
+            self.assertIn(name, line, report.text)
