@@ -29,12 +29,24 @@ class Parser {
       return IsOption(w, "/PLAY") || IsOption(w, "/RECORD");
     });
     if (!isRun) return run_;
+    FindReport();
     while (run_.error.empty() && pos_ < words_.size()) ParseOption(words_[pos_++]);
     if (run_.error.empty()) CheckWhole();
     return run_;
   }
 
  private:
+  // The report file first: a problem anywhere else on the line goes there too,
+  // so a run with a report never waits for anybody.
+  void FindReport() {
+    for (size_t i = 0; i + 1 < words_.size(); ++i) {
+      if (IsOption(words_[i], "/REPORT") && !words_[i + 1].empty() && words_[i + 1][0] != '/') {
+        run_.options.reportPath = words_[i + 1];
+        return;
+      }
+    }
+  }
+
   void Fail(const std::string& message) {
     if (run_.error.empty()) run_.error = message;
   }

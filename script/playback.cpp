@@ -62,10 +62,13 @@ WindowHandle BarWindow(const app::App& app) {
 }
 
 // One absolute mouse event at a screen pixel, then the message queue runs once.
+// The position travels with every event, buttons included: a button event
+// without the move flag happens wherever the cursor is, and a SetCursorPos
+// just before may not have taken effect yet (under Wine it often has not).
 void Inject(app::App& app, uint32_t flags, Point pixel) {
   platform::Desktop& desktop = app.platform.desktop;
   const platform::System& system = app.platform.system;
-  desktop.InjectMouse(flags | platform::mouse::kAbsolute,
+  desktop.InjectMouse(flags | platform::mouse::kMove | platform::mouse::kAbsolute,
                       AbsoluteCoordinate(pixel.x, system.ScreenWidth()),
                       AbsoluteCoordinate(pixel.y, system.ScreenHeight()));
   desktop.PumpMessages();

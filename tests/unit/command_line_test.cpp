@@ -66,13 +66,13 @@ TEST_F(CommandLine, EveryBadArgumentIsNamed) {
 }
 
 TEST_F(CommandLine, ABadRunWithAReportWritesTheProblemThereAndNeverWaits) {
-  sim.machine.system.commandLine = "/PLAY C:\\Нет /REPORT C:\\Отчёты\\итог.txt";
+  sim.machine.system.commandLine = "/PLAY C:\\Нет /FAST /REPORT C:\\Отчёты\\итог.txt";
   EXPECT_FALSE(app::Main(sim.app));
   EXPECT_EQ(sim.app.exitCode, 2);
   EXPECT_TRUE(sim.machine.ui.messages.empty());
   const auto report = files.ReadFile("C:\\Отчёты\\итог.txt");
   ASSERT_TRUE(report);
-  EXPECT_NE(report->find("Не найден сценарий или папка: C:\\Нет."), std::string::npos);
+  EXPECT_NE(report->find("Неизвестный параметр: /FAST."), std::string::npos);
   EXPECT_NE(report->find("Использование:"), std::string::npos);
 
   // Without a report file that can be written, a message box says it.

@@ -62,8 +62,8 @@ TEST_F(PlaybackTest, ClickPressesAndReleasesAtTheSameScreenPoint) {
   // Button events without the move flag happen where the cursor is.
   EXPECT_EQ(desktop().cursorMoves, (std::vector<Point>{press, press}));
   ASSERT_EQ(desktop().injected.size(), 2u);
-  EXPECT_EQ(desktop().injected[0].flags, mouse::kLeftDown | mouse::kAbsolute);
-  EXPECT_EQ(desktop().injected[1].flags, mouse::kLeftUp | mouse::kAbsolute);
+  EXPECT_EQ(desktop().injected[0].flags, mouse::kLeftDown | mouse::kMove | mouse::kAbsolute);
+  EXPECT_EQ(desktop().injected[1].flags, mouse::kLeftUp | mouse::kMove | mouse::kAbsolute);
   for (const auto& e : desktop().injected) EXPECT_EQ(e.pixel, press);
   EXPECT_EQ(desktop().pumps, 2);
   EXPECT_EQ(app().pressPoint, press);
@@ -116,7 +116,7 @@ TEST_F(PlaybackTest, DragFollowsTheWindowToItsNewPlace) {
       {mouse::kLeftUp, {press.x + 30, press.y + 6}}};
   ASSERT_EQ(desktop().injected.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(desktop().injected[i].flags, expected[i].first | mouse::kAbsolute) << i;
+    EXPECT_EQ(desktop().injected[i].flags, expected[i].first | mouse::kMove | mouse::kAbsolute) << i;
     EXPECT_EQ(desktop().injected[i].pixel, expected[i].second) << i;
   }
   EXPECT_EQ(desktop().cursorMoves, (std::vector<Point>{press, expected[4].second}));
@@ -127,15 +127,15 @@ TEST_F(PlaybackTest, OtherButtonsAndShortGestures) {
   SetGesture(
       {{script::button::kRight, act::kPress, 3, 3}, {script::button::kRight, act::kRelease, 0, 0}});
   ASSERT_TRUE(script::ReplayBlockEvents(app(), wizard.title));
-  EXPECT_EQ(desktop().injected.at(0).flags, mouse::kRightDown | mouse::kAbsolute);
-  EXPECT_EQ(desktop().injected.at(1).flags, mouse::kRightUp | mouse::kAbsolute);
+  EXPECT_EQ(desktop().injected.at(0).flags, mouse::kRightDown | mouse::kMove | mouse::kAbsolute);
+  EXPECT_EQ(desktop().injected.at(1).flags, mouse::kRightUp | mouse::kMove | mouse::kAbsolute);
 
   SetGesture({{script::button::kMiddle, act::kPress, 3, 3},
               {script::button::kMiddle, 9, 0, 0},
               {script::button::kMiddle, act::kRelease, 0, 0}});
   ASSERT_TRUE(script::ReplayBlockEvents(app(), wizard.title));
   ASSERT_EQ(desktop().injected.size(), 4u);  // the unknown action is skipped
-  EXPECT_EQ(desktop().injected[3].flags, mouse::kMiddleUp | mouse::kAbsolute);
+  EXPECT_EQ(desktop().injected[3].flags, mouse::kMiddleUp | mouse::kMove | mouse::kAbsolute);
 
   desktop().injected.clear();
   SetGesture({{kLeft, act::kPress, 3, 3}});  // a single event is no gesture
