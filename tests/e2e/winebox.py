@@ -477,6 +477,23 @@ class Session:
         """The direct children of `window`, optionally of one class."""
         return self.find_windows(cls=cls, parent=window.hwnd, top_level=False, visible=visible)
 
+    def descendants(self, window, cls=None, visible=None):
+        """Every window inside `window` (children, their children, ...),
+        optionally of one class and visibility."""
+        inside, found = {window.hwnd}, []
+        for w in self.windows():  # depth first: a parent comes before its children
+            if w.parent in inside:
+                inside.add(w.hwnd)
+                if (cls is None or w.cls == cls) and (visible is None or w.visible == visible):
+                    found.append(w)
+        return found
+
+    def list_items(self, list_box):
+        """The lines of a list box as it holds them now (a list of one empty
+        line reads as no lines)."""
+        out, _ = self.probe("items", hex(list_box.hwnd))
+        return [unescape_text(line) for line in out.split("\n")] if out else []
+
     def window_text(self, window):
         """The window's text as WM_GETTEXT returns it now."""
         out, _ = self.probe("text", hex(window.hwnd))
@@ -513,6 +530,11 @@ class Session:
         dx, dy = self.desktop_offset()
         self._xdotool("mousemove", "--sync", str(x + dx), str(y + dy), "click", str(button))
 
+    def move_to(self, x, y):
+        """Moves the mouse (real X events) to a point in Wine screen coordinates."""
+        dx, dy = self.desktop_offset()
+        self._xdotool("mousemove", "--sync", str(x + dx), str(y + dy))
+
     def press_key(self, key):
         """A real key press (xdotool key name, e.g. Return) to the focused window."""
         self._xdotool("key", key)
@@ -520,6 +542,13 @@ class Session:
     def type_text(self, text):
         """Real key presses that type `text` (ASCII) into the focused window."""
         self._xdotool("type", "--delay", "30", text)
+
+    def paste_text(self, text):
+        """Puts `text` on the clipboard and presses Ctrl+V in the focused
+        window: any characters arrive whole, where xdotool's typing of
+        characters outside the keyboard map may lose some."""
+        self.probe("clip", text)
+        self.press_key("ctrl+v")
 
     def _xdotool(self, *args):
         env = dict(os.environ, DISPLAY=self.display.name)

@@ -5,6 +5,7 @@
 //   probe [list]          one line per window: every top-level window, each
 //                         followed by its children, depth first
 //   probe text HWND       the window's text, asked with WM_GETTEXT
+//   probe items HWND      the lines of a list box, one per output line
 //   probe reg KEY VALUE   a string value; KEY begins with HKCU\, HKLM\ or HKCR\.
 //                         Exit code 2 when the key or value is absent
 //   probe acp             the ANSI code page (GetACP)
@@ -184,6 +185,33 @@ int PrintText(const wchar_t* handle_text) {
   return WriteOut(Escape(WindowText(hwnd)) + L"\n") ? 0 : 1;
 }
 
+// The lines of a list box with strings. LB_GETTEXT is one of the messages
+// the system carries across processes (Wine with a buffer of 512 characters).
+int PrintItems(const wchar_t* handle_text) {
+  HWND hwnd = nullptr;
+  DWORD_PTR count = 0;
+  if (!ParseHandle(handle_text, &hwnd) || !IsWindow(hwnd) ||
+      !SendMessageTimeoutW(hwnd, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &count) ||
+      static_cast<LRESULT>(count) == LB_ERR) {
+    fwprintf(stderr, L"probe: no list box: %ls\n", handle_text);
+    return 1;
+  }
+  std::wstring out;
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    std::vector<wchar_t> buffer(513, L'\0');
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutW(hwnd, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &got) ||
+        static_cast<LRESULT>(got) == LB_ERR) {
+      fwprintf(stderr, L"probe: cannot read line %lu\n", static_cast<unsigned long>(i));
+      return 1;
+    }
+    buffer.back() = L'\0';
+    out += Escape(buffer.data()) + L"\n";
+  }
+  return WriteOut(out) ? 0 : 1;
+}
+
 bool SplitRoot(const std::wstring& key, HKEY* root, std::wstring* subkey) {
   struct Root {
     const wchar_t* name;
@@ -299,8 +327,8 @@ int HoldUntilInputCloses() {
 
 int Usage() {
   fwprintf(stderr,
-           L"usage: probe [list] | text HWND | reg KEY VALUE | acp | drivetype ROOT | run DIR LINE "
-           L"| send HWND MSG [WPARAM [LPARAM]] | clip TEXT | hold\n");
+           L"usage: probe [list] | text HWND | items HWND | reg KEY VALUE | acp | drivetype ROOT "
+           L"| run DIR LINE | send HWND MSG [WPARAM [LPARAM]] | clip TEXT | hold\n");
   return 1;
 }
 
@@ -310,6 +338,7 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring command = argc > 1 ? argv[1] : L"list";
   if (command == L"list" && argc <= 2) return ListWindows();
   if (command == L"text" && argc == 3) return PrintText(argv[2]);
+  if (command == L"items" && argc == 3) return PrintItems(argv[2]);
   if (command == L"reg" && argc == 4) return PrintRegistryValue(argv[2], argv[3]);
   if (command == L"acp" && argc == 2) return WriteOut(std::to_wstring(GetACP()) + L"\n") ? 0 : 1;
   if (command == L"drivetype" && argc == 3) {
