@@ -12,7 +12,7 @@
 namespace dialogs {
 namespace {
 
-constexpr int kWidth = 440, kHeight = 300;
+constexpr int kWidth = 440, kHeight = 238;
 constexpr const char* kForbidden = "\\:/*?\"<>|";
 constexpr size_t kPathForbiddenFrom = 2;  // the path may hold "\" and ":"
 constexpr const char* kProgramFilter =
@@ -225,9 +225,15 @@ void FrmNew::SetProperty() {
   script.ScrambleBuffer();
   const std::string oldPath = ScriptPathFor(loadedName_);
   std::string newPath = ScriptPathFor(txtNameExe.text());
-  if (newPath != oldPath && !app::RenameFile(app_.platform.files, oldPath, newPath)) {
-    app_.MessageBox("Переименнование файла '" + oldPath + "' невозможно.",
-                    ui::mb::kOk | ui::mb::kIconInformation, "Переименование невозможно", this);
+  if (newPath != oldPath) {
+    if (app::RenameFile(app_.platform.files, oldPath, newPath)) {
+      // The package keeps its place in the library under its new name.
+      main_.List1.SetItemText(main_.ItemClick, txtNameExe.text());
+      main_.SavePositionList();
+    } else {
+      app_.MessageBox("Переименнование файла '" + oldPath + "' невозможно.",
+                      ui::mb::kOk | ui::mb::kIconInformation, "Переименование невозможно", this);
+    }
   }
   script::SaveScript(app_, this, newPath);
 }

@@ -9,7 +9,7 @@ namespace {
 using namespace bar_layout;
 
 constexpr int kFullHeight = kPanelTop + kPanelHeight;
-constexpr int kActLeft = 48, kActTop = 17, kActHeight = 26;
+constexpr int kActLeft = 48, kActTop = 20, kActHeight = 23;
 constexpr uint32_t kBarWindowPosFlags = platform::swp::kShowWindow | platform::swp::kNoActivate |
                                         platform::swp::kNoMove | platform::swp::kNoSize;
 constexpr int kShowMinimized = 2;
@@ -163,7 +163,7 @@ void FrmStels::RecordingLayout() {
   imgPlayNext.SetVisible(false);
   Line7.SetVisible(false);
   lblKolvoProg.SetVisible(false);
-  lblCaption.SetBounds({104, 0, 240, 20});
+  lblCaption.SetBounds({104, 2, 240, 20});
   lblAct.SetBounds({kActLeft, kActTop, 313, kActHeight});
   ShowTextPanel(false);
 }
@@ -178,7 +178,7 @@ void FrmStels::PlaybackLayout() {
   imgPlayNext.SetVisible(true);
   Line7.SetVisible(true);
   lblKolvoProg.SetVisible(true);
-  lblCaption.SetBounds({kActLeft, 0, 220, 20});
+  lblCaption.SetBounds({kActLeft, 2, 220, 20});
   lblAct.SetBounds({kActLeft, kActTop, 220, kActHeight});
   ShowTextPanel(false);
 }
@@ -212,7 +212,12 @@ void FrmStels::OnStopClick() {
 }
 
 void FrmStels::ReturnToLibrary() {
-  if (!app_.unattended) app_.MainWindow().Show();
+  if (!app_.unattended) {
+    library::FrmMain& library = app_.MainWindow();
+    library.Show();
+    library.LoadList();  // a new script, or what the stopped run changed
+    library.LoadTipText();
+  }
   Close();
 }
 

@@ -38,8 +38,9 @@ class FrmStels : public ui::Form, public script::ControlBarLink {
   void RecordingLayout();
   void PlaybackLayout();
   void KeepOnTop();
-  // Shows the library window again (after a recording or a stopped run) and
-  // closes the bar; an unattended run has no library window to show.
+  // Shows the library window again with its list reloaded (after a recording
+  // or a stopped run) and closes the bar; an unattended run has no library
+  // window to show.
   void ReturnToLibrary();
 
   Recorder& recorder() { return *recorder_; }

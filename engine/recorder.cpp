@@ -55,11 +55,12 @@ void Recorder::Pause() {
   if (bar_.firstDo) bar_.ShowTextPanel(true);
   hook_.Remove();
 
+  // The field's own text is not a change: continuing without an edit records
+  // nothing and only brings the recorded program back to the front.
   const std::string text = script::ReadWindowText(app_, app_.lastTargetWindow);
-  if (text != bar_.Text1.text()) {
-    bar_.Text1.SetText(text);
-    OnTextChanged();
-  }
+  bar_.Text1.SetText(text);
+  app_.script.block.blockText = text;
+  app_.script.block.blockTextChanged = false;
   if (TargetIsEdit()) return;
   if (!bar_.chkFilter.checked()) {
     bar_.chkFilter.SetChecked(true);

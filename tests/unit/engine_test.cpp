@@ -30,6 +30,8 @@ class EngineTest : public ::testing::Test {
     machine().files.MakeFolders(kLibrary);
     app().macros = app::BuildMacroTable(machine().platform);
     app().scriptFolder = kLibrary;
+    app().settings.Save(app::setting::kFolderOvs, kLibrary);
+    app().settings.Save(app::setting::kRegistry, "1");  // no file association
   }
 
   void StartRecording() {
@@ -104,6 +106,10 @@ TEST_F(EngineTest, RecordsAWholeInstallationAndPlaysItBack) {
   UserClick(wizard.edit);
 
   bar().imgPause.Click();
+  bar().imgPlay.Click();  // continuing without an edit records nothing
+  EXPECT_EQ(app().script.header().blockCount, 2);
+  EXPECT_EQ(desktop().foregroundCalls.back(), wizard.edit);
+  bar().imgPause.Click();
   EXPECT_EQ(desktop().hookCount(), 0);
   EXPECT_EQ(bar().bounds().height, engine::bar_layout::kPanelTop + engine::bar_layout::kPanelHeight);
   EXPECT_EQ(bar().Text1.text(), "C:\\Program Files\\Demo App");
@@ -131,6 +137,8 @@ TEST_F(EngineTest, RecordsAWholeInstallationAndPlaysItBack) {
   EXPECT_FALSE(bar().IsOpen());
   EXPECT_EQ(desktop().hookCount(), 0);
   EXPECT_EQ(app().controlBar, nullptr);
+  ASSERT_TRUE(app().MainWindow().IsVisible());  // with the new package in its list
+  EXPECT_EQ(app().MainWindow().List1.items().size(), 1u);
 
   script::ScriptBuffer saved = LoadSaved();
   EXPECT_EQ(saved.header().blockCount, 8);

@@ -257,9 +257,11 @@ TEST_F(PackageDialog, NewPackageChecksInOrderThenRecords) {
 TEST_F(PackageDialog, PropertiesRenameAndRefuseAnotherPackagesName) {
   AddScript("Старое");
   AddScript("Другое");
+  files().PutFile(std::string(kLibrary) + "\\Position.lst",
+                  machine().system.ToAnsi("Старое\r\nДругое\r\n"));
   main().Show();
-  main().ItemClick = 1;  // "Старое"
-  ASSERT_EQ(Lines()[1], "Старое");
+  main().ItemClick = 0;  // "Старое"
+  ASSERT_EQ(Lines()[0], "Старое");
   ui().messageAnswers = {ui::mb::kIdOk, kIdNo, kIdYes};
   Open(true, [&](dialogs::FrmNew& d) {
     EXPECT_EQ(d.caption(), "Свойства");
@@ -279,7 +281,7 @@ TEST_F(PackageDialog, PropertiesRenameAndRefuseAnotherPackagesName) {
   EXPECT_EQ(saved.ReadProgramPath(), "%PROGRAMFILES%\\Нет\\setup.exe");
 
   const size_t before = ui().messages.size();
-  main().ItemClick = 1;
+  main().ItemClick = 0;
   ui().messageAnswers = {kIdYes, ui::mb::kIdOk};
   Open(true, [&](dialogs::FrmNew& d) {
     d.txtNameExe.SyncText("другое");
@@ -292,7 +294,7 @@ TEST_F(PackageDialog, PropertiesRenameAndRefuseAnotherPackagesName) {
   EXPECT_TRUE(files().FindEntry(Path("Другое")));
   EXPECT_TRUE(files().FindEntry(Path("Новое")));
   EXPECT_FALSE(files().FindEntry(Path("Старое")));
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"Другое", "Новое"}));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"Новое", "Другое"}));  // it keeps its place
 }
 
 }  // namespace
