@@ -20,6 +20,7 @@ constexpr int kInner = 400;  // width of a panel's content
 constexpr uint32_t kChosenColor = ui::Rgb(0, 128, 0);
 constexpr uint32_t kRefusedColor = ui::Rgb(192, 0, 0);
 constexpr const char* kCaption = "Мастер создания диска";
+constexpr const char* kChoosePath = "Выберите путь";
 constexpr const char* kChooseLocation = "Вы должны выбрать расположение";
 constexpr const char* kDiscScripts = "%cdrom%\\Folder OVS";
 constexpr int kNamesShown = 3;  // packages named on the last page
@@ -71,6 +72,7 @@ void FrmWizard::BuildStep1() {
   Command4.SetText("Обзор");
   Command4.SetBounds({12, 80, kButtonWidth, kButtonHeight});
   Command4.onClick = [this] { OnBrowseImage(); };
+  Label1.SetText(kChoosePath);
   Label1.SetBounds({104, 84, kInner - 92, 44});
   AddText(panel, "В выбранную папку будут помещены:", {12, 136, kInner, 16});
   AddText(panel, "- Прграмма \"ORVANTA\"", {24, 156, kInner - 12, 16});
@@ -84,6 +86,7 @@ void FrmWizard::BuildStep2() {
   Command5.SetText("...");
   Command5.SetBounds({12, 22, 32, 24});
   Command5.onClick = [this] { OnBrowseScripts(); };
+  Label2.SetText(kChoosePath);
   Label2.SetBounds({52, 26, kInner - 40, 30});
   AddText(panel, "В выбранном каталоге обнаруженно:", {12, 62, 220, 16});
   lblCountFile.SetBounds({236, 62, kInner - 224, 16});
@@ -100,32 +103,32 @@ void FrmWizard::BuildStep2() {
   chkSoft.SetBounds({12, 182, kInner, 20});
   AddText(panel,
           "Программа установки каждого пакета будет скопирована в папку \"soft\" образа, а путь "
-          "к ней в сценарии на диске заменён на \"%cdrom%\\soft\\...\". Сценарии библиотеки не "
-          "меняются.",
+          "к ней в сценарии на диске станет таким:\n%cdrom%\\soft\\<пакет>\\<файл>\nСценарии "
+          "библиотеки не меняются.",
           {30, 204, kInner - 18, 58});
 }
 
 void FrmWizard::BuildStep3() {
   ui::Frame& panel = frm1[2];
   AddText(panel, "Проверьте правильность данных:", {12, 18, kInner, 16}, /*bold=*/true);
-  const int valueLeft = 186, valueWidth = kInner + 12 - valueLeft;
+  const int valueLeft = 206, valueWidth = kInner + 12 - valueLeft;
   const struct {
     const char* caption;
     ui::Label& value;
   } rows[] = {{"Конечная папка образа:", lblDest},
               {"Папка содержащая OVS файлы:", lblsource},
               {"Папка программы Orvanta:", lblProga}};
-  int y = 42;
+  int y = 40;
   for (const auto& row : rows) {
     AddText(panel, row.caption, {12, y, valueLeft - 16, 16});
     row.value.SetText("----");
-    row.value.SetBounds({valueLeft, y, valueWidth, 30});
-    y += 32;
+    row.value.SetBounds({valueLeft, y, valueWidth, 26});
+    y += 26;
   }
-  lblSoft.SetBounds({12, 140, kInner, 16});
-  lstSoft.SetBounds({12, 158, kInner, 56});
+  lblSoft.SetBounds({12, 122, kInner, 16});
+  lstSoft.SetBounds({12, 140, kInner, 48});
   lblSoftRule.SetText(SetupCopyRule());
-  lblSoftRule.SetBounds({12, 216, kInner, 30});
+  lblSoftRule.SetBounds({12, 192, kInner, 44});
   lblReady.SetText("Всё готово, для начала копирования");
   lblReady.SetFont(0, true);
   lblReadyHint.SetText(
@@ -142,25 +145,25 @@ void FrmWizard::BuildStep5() {
   ui::Frame& panel = frm1[4];
   lblManual.SetText("Оставшиеся 2 шага необходимо будет Вам выполнить вручную");
   lblManual.SetFont(0, true);
-  lblManual.SetBounds({12, 18, kInner, 16});
-  AddText(panel, "Шаг 4.", {12, 42, 46, 16}, /*bold=*/true);
+  lblManual.SetBounds({12, 18, kInner, 30});
+  AddText(panel, "Шаг 4.", {12, 52, 46, 16}, /*bold=*/true);
   AddText(panel,
           "Самостоятельно установите порядок следования пакетов в новосозданной папке. "
           "Используя кнопки ",
-          {60, 42, kInner - 48, 44});
-  imgUp.SetBounds({60, 88, 20, 20});
-  imgDown.SetBounds({84, 88, 20, 20});
-  AddText(panel, "Шаг 5.", {12, 116, 46, 16}, /*bold=*/true);
+          {60, 52, kInner - 48, 30});
+  imgUp.SetBounds({60, 84, 20, 20});
+  imgDown.SetBounds({84, 84, 20, 20});
+  AddText(panel, "Шаг 5.", {12, 112, 46, 16}, /*bold=*/true);
   lblStep5.SetText(
       "Самостоятельно измените путь к исполняемым файлам в свойствах проекта. В качестве "
       "буквы CD-ROMa используйте переменную ''%cdrom%''");
-  lblStep5.SetBounds({60, 116, kInner - 48, 58});
+  lblStep5.SetBounds({60, 112, kInner - 48, 72});  // room for the names of packages
   lblExample.SetText("Например: \"%cdrom%\\soft\\programa\\programa.exe\"");
-  lblExample.SetBounds({60, 178, kInner - 48, 16});
+  lblExample.SetBounds({60, 186, kInner - 48, 16});
   lblAdvice.SetText(
       "Совет: запишите на диск RW все нужные программы, и просто укажите расположение файлов "
       "на диске. Это позволит избежать ошибок в написании пути к файлам");
-  lblAdvice.SetBounds({12, 204, kInner, 58});
+  lblAdvice.SetBounds({12, 212, kInner, 58});
 }
 
 void FrmWizard::BuildButtons() {
@@ -208,7 +211,7 @@ void FrmWizard::ShowStep(int step) {
     if (c == &lblExample || c == &lblAdvice) visible = visible && !setupsDone_;
     c->SetVisible(visible);
   }
-  const int readyTop = setups ? 250 : 142;
+  const int readyTop = setups ? 242 : 128;
   lblReady.SetBounds({12, readyTop, kInner, 16});
   lblReadyHint.SetBounds({12, readyTop + 18, kInner, 30});
   SetCaption(std::string(kCaption) + " (Шаг " + std::to_string(step + 1) + " из " +
@@ -290,6 +293,7 @@ void FrmWizard::OnNext() {
       break;  // step 1: step 2 waits for a script folder
   }
   ShowStep(currentStep_ + 1);
+  FocusStep();
 }
 
 void FrmWizard::OnPrev() {
@@ -297,6 +301,19 @@ void FrmWizard::OnPrev() {
   cmdPrev.SetEnabled(currentStep_ == 2);
   ShowStep(currentStep_ - 1);
   cmdNext.SetEnabled(true);
+  FocusStep();
+}
+
+// A button that was pressed and then disabled has lost the keyboard focus;
+// without this, Enter and Escape would reach nothing.
+void FrmWizard::FocusStep() {
+  if (cmdNext.enabled()) {
+    cmdNext.Focus();
+  } else if (currentStep_ <= 1) {
+    (currentStep_ == 0 ? Command4 : Command5).Focus();
+  } else {
+    cmdCancel.Focus();
+  }
 }
 
 void FrmWizard::OnCancel() {

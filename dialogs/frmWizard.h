@@ -81,6 +81,7 @@ class FrmWizard : public ui::Form {
   ui::Label& AddText(ui::Frame& panel, const std::string& text, ui::Rect bounds, bool bold = false);
   void OnLoad();
   void ShowStep(int step);
+  void FocusStep();
   void ShowChosen(ui::Label& label, const std::string& text, bool chosen);
   bool IsImageScriptFolder(const std::string& folder) const;
   void LeaveScriptsStep();

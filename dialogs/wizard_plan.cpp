@@ -189,8 +189,8 @@ SetupPlan PlanSetupCopies(const app::App& app, const std::string& scriptFolder,
 }
 
 std::string SetupCopyRule() {
-  return "Копируется сама программа установки. Вся её папка копируется, только если в ней нет "
-         "вложенных папок, файлов OVS и программ других пакетов и не больше " +
+  return "Копируется сама программа установки, а вся её папка — только если в ней нет вложенных "
+         "папок, файлов OVS и программ других пакетов и не больше " +
          std::to_string(kMaxOwnFolderFiles) + " файлов.";
 }
 

@@ -102,6 +102,7 @@ TEST_F(Wizard, StepsAndButtonsFollowTheChoices) {
   EXPECT_TRUE(wizard.frm1[0].visible() && wizard.Command4.visible());
   EXPECT_FALSE(wizard.frm1[1].visible() || wizard.Command5.visible());
   EXPECT_EQ(wizard.cmbSpeed.selectedIndex(), -1);
+  EXPECT_EQ(wizard.Label1.text(), "Выберите путь");
 
   ChooseImage(std::nullopt);
   EXPECT_EQ(wizard.Label1.text(), "Вы должны выбрать расположение");
@@ -114,6 +115,7 @@ TEST_F(Wizard, StepsAndButtonsFollowTheChoices) {
   EXPECT_EQ(wizard.caption(), "Мастер создания диска (Шаг 2 из 5)");
   EXPECT_TRUE(wizard.cmdPrev.enabled());
   EXPECT_FALSE(wizard.cmdNext.enabled());
+  EXPECT_EQ(ui().focused, "Command5");  // not the disabled button, which would lose it
 
   // Refusals: no scripts, the image's own script folder, nothing chosen.
   ChooseScripts("C:\\Пусто");
