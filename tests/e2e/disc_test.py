@@ -151,17 +151,18 @@ class DiscTest(setups.SetupCase):
         self.choose(main, FILE_MENU, -1)  # Выход
         self.assertEqual(orvanta.wait(timeout=30), 0)
         self.session.kill_all()
-        self.install_from_disc(image)
+        self.install_from_disc(image, "cdrom")
+        self.install_from_disc(image, "floppy")  # the same image on a USB stick
 
-    def install_from_disc(self, image):
-        """Another machine, a prefix made now, with `image` as its CD-ROM
-        drive D: and nothing else of the library: the program on the disc shows
-        the disc's packages at the speed chosen in the wizard and installs both
-        from the setup programs on the disc."""
-        work = self.session.work_dir / "other-machine"
-        with winebox.Session(self.session.name + ".other", work_dir=work,
+    def install_from_disc(self, image, kind):
+        """Another machine, a prefix made now, with `image` as its drive D: of
+        Wine's type `kind` and nothing else of the library: the program on the
+        disc shows the disc's packages at the speed chosen in the wizard and
+        installs both from the setup programs on the disc."""
+        work = self.session.work_dir / f"other-machine-{kind}"
+        with winebox.Session(f"{self.session.name}.{kind}", work_dir=work,
                              fresh_prefix=True) as other:
-            other.map_cdrom("d", image)
+            other.map_cdrom("d", image, kind)
             orvanta = other.start_orvanta(exe=r"D:\Orvanta\Orvanta.exe")
             main = other.wait_window(pid=orvanta.pid, caption=main_window_caption(), timeout=60)
             [package_list] = other.descendants(main, cls="ListBox")

@@ -575,11 +575,12 @@ class Session:
     def reg_set(self, key, value, data):
         self.wine("reg", "add", key, "/v", value, "/d", data, "/f", check=True)
 
-    def map_cdrom(self, letter, folder):
-        """Makes `folder` the drive `letter` of type CD-ROM; restarts Wine so
-        that the drive type takes effect (running programs end)."""
+    def map_cdrom(self, letter, folder, kind="cdrom"):
+        """Makes `folder` the drive `letter` of type CD-ROM (or of Wine's drive
+        type `kind`: "floppy" is a removable drive, as a USB stick is); restarts
+        Wine so that the drive type takes effect (running programs end)."""
         letter = letter.lower()
-        self.wine("reg", "add", r"HKLM\Software\Wine\Drives", "/v", f"{letter}:", "/d", "cdrom",
+        self.wine("reg", "add", r"HKLM\Software\Wine\Drives", "/v", f"{letter}:", "/d", kind,
                   "/f", check=True)
         link = self.prefix.path / "dosdevices" / f"{letter}:"
         if link.is_symlink() or link.exists():
