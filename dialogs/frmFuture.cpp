@@ -1,5 +1,6 @@
 #include "dialogs/frmFuture.h"
 
+#include "dialogs/tip_window.h"
 #include "res/resource_ids.h"
 
 namespace dialogs {
@@ -8,7 +9,6 @@ namespace {
 constexpr int kWidth = 410, kHeight = 146;
 constexpr int kMargin = 8;
 constexpr int kPicture = 27;  // the control bar's button pictures
-constexpr int kButtonWidth = 80, kButtonHeight = 25;
 
 }  // namespace
 
@@ -30,23 +30,9 @@ FrmFuture::FrmFuture(app::App& app) : ui::Form(app.platform.ui, "frmFuture"), ap
   lblPause.SetText("Для вставки, изменения текста жмите кнопку \"Пауза\"");
   lblPause.SetBounds({textLeft, 59, textWidth, 30});
 
-  const int bottom = kHeight - kMargin - kButtonHeight;
-  chkShowAgain.SetText("не &показывать больше");
-  chkShowAgain.SetBounds({kMargin, bottom + 2, 200, 21});
-  Command1.SetText("Ок");
-  Command1.SetBounds({kWidth - kMargin - kButtonWidth, bottom, kButtonWidth, kButtonHeight});
-  Command1.SetDefault(true);
-
-  onLoad = [this] {
-    imgStop.SetPicture(IDB_STOP);
-    imgPause.SetPicture(IDB_PAUSE);
-    chkShowAgain.SetChecked(app_.settings.Get(app::setting::kFirstTip) == "1");
-  };
-  // Only OK stores the choice; the title-bar button leaves it as it was.
-  Command1.onClick = [this] {
-    app_.settings.Save(app::setting::kFirstTip, chkShowAgain.checked() ? "1" : "0");
-    Close();
-  };
+  imgStop.SetPicture(IDB_STOP);
+  imgPause.SetPicture(IDB_PAUSE);
+  SetUpShowAgain(app_, *this, chkShowAgain, Command1, app::setting::kFirstTip, kWidth, kHeight);
 }
 
 }  // namespace dialogs

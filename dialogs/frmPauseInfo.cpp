@@ -1,11 +1,12 @@
 #include "dialogs/frmPauseInfo.h"
 
+#include "dialogs/tip_window.h"
+
 namespace dialogs {
 namespace {
 
 constexpr int kWidth = 430, kHeight = 184;
 constexpr int kMargin = 8;
-constexpr int kButtonWidth = 80, kButtonHeight = 25;
 
 }  // namespace
 
@@ -28,19 +29,7 @@ FrmPauseInfo::FrmPauseInfo(app::App& app) : ui::Form(app.platform.ui, "frmPauseI
       "видите что это не так, просто уберите галочку \"Фильтр\"");
   Label4.SetBounds({kMargin, 80, textWidth, 42});
 
-  const int bottom = kHeight - kMargin - kButtonHeight;
-  chkShowAgain.SetText("не &показывать больше");
-  chkShowAgain.SetBounds({kMargin, bottom + 2, 200, 21});
-  Command1.SetText("Ок");
-  Command1.SetBounds({kWidth - kMargin - kButtonWidth, bottom, kButtonWidth, kButtonHeight});
-  Command1.SetDefault(true);
-
-  onLoad = [this] { chkShowAgain.SetChecked(app_.settings.Get(app::setting::kPauseTip) == "1"); };
-  // Only OK stores the choice; the title-bar button leaves it as it was.
-  Command1.onClick = [this] {
-    app_.settings.Save(app::setting::kPauseTip, chkShowAgain.checked() ? "1" : "0");
-    Close();
-  };
+  SetUpShowAgain(app_, *this, chkShowAgain, Command1, app::setting::kPauseTip, kWidth, kHeight);
 }
 
 }  // namespace dialogs

@@ -2,6 +2,7 @@
 
 #include "library/frmMain.h"
 #include "res/resource_ids.h"
+#include "shell/installed_programs.h"
 
 namespace engine {
 namespace {
@@ -10,9 +11,6 @@ using namespace bar_layout;
 
 constexpr int kFullHeight = kPanelTop + kPanelHeight;
 constexpr int kActLeft = 48, kActTop = 20, kActHeight = 23;
-constexpr uint32_t kBarWindowPosFlags = platform::swp::kShowWindow | platform::swp::kNoActivate |
-                                        platform::swp::kNoMove | platform::swp::kNoSize;
-constexpr int kShowMinimized = 2;
 
 // Layout of the text panel, in client pixels below the strip.
 constexpr int kPanelMargin = 8, kPanelButtonWidth = 100, kPanelButtonHeight = 25;
@@ -106,7 +104,7 @@ void FrmStels::WireHandlers() {
   };
   Command1.onClick = [this] { PopupMenu(app_.MainWindow().mnuPastT()); };
   cmdBrowse.onClick = [this] { recorder_->InsertFolderPath(); };
-  Command3.onClick = [this] { OpenControlPanel(); };
+  Command3.onClick = [this] { shell::OpenInstalledProgramsPanel(app_, handle()); };
 }
 
 void FrmStels::Open() {
@@ -137,7 +135,7 @@ void FrmStels::OnLoad() {
 
 void FrmStels::KeepOnTop() {
   if (IsOpen()) {
-    app_.platform.desktop.SetWindowPos(handle(), platform::ZOrder::Topmost, kBarWindowPosFlags);
+    app_.platform.desktop.SetWindowPos(handle(), platform::ZOrder::Topmost, platform::swp::kZOrderOnly);
   }
 }
 
@@ -219,11 +217,6 @@ void FrmStels::ReturnToLibrary() {
     library.LoadTipText();
   }
   Close();
-}
-
-void FrmStels::OpenControlPanel() {
-  app_.platform.shell.Execute(handle(), "open", "rundll32.exe",
-                              "shell32.dll,Control_RunDLL appwiz.cpl", "", kShowMinimized);
 }
 
 void FrmStels::StartDrag(const ui::MouseInfo& mouse) {

@@ -79,7 +79,6 @@ class FrmStels : public ui::Form, public script::ControlBarLink {
   void OnPauseClick();
   void OnPlayClick();
   void OnStopClick();
-  void OpenControlPanel();
   void StartDrag(const ui::MouseInfo& mouse);
 
   app::App& app_;

@@ -4,6 +4,7 @@
 #include "engine/frmStels.h"
 #include "engine/run_report.h"
 #include "library/library_order.h"
+#include "script/save_script.h"
 
 namespace engine {
 namespace {
@@ -20,7 +21,7 @@ std::vector<std::string> PlayQueue(const app::App& app, const std::string& targe
   }
   const auto names = library::LibraryOrder(app.platform.files, app.platform.system, target);
   for (const std::string& name : names.value_or(std::vector<std::string>{})) {
-    queue.push_back(app::AddBackslash(target) + name + ".OVS");
+    queue.push_back(script::ScriptFilePath(target, name));
   }
   return queue;
 }

@@ -6,7 +6,6 @@
 #include "library/library_order.h"
 #include "platform/text.h"
 #include "res/resource_ids.h"
-#include "script/playback.h"
 #include "script/save_script.h"
 #include "shell/mdlAsociating.h"
 #include "widgets/clsPBar.h"
@@ -60,8 +59,6 @@ void FrmMain::BuildControls() {
 
 void FrmMain::OnLoad() {
   CheckTopMost();
-  app_.mouseScaleX = script::MouseScaleFactor(app_.platform.system.ScreenWidth());
-  app_.mouseScaleY = script::MouseScaleFactor(app_.platform.system.ScreenHeight());
   app_.scriptFolder = app_.settings.Get(app::setting::kFolderOvs);
   ShowFolder();
   SetCaption(BuildCaption());

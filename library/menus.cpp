@@ -7,16 +7,14 @@
 #include "dialogs/frmWizard.h"
 #include "engine/frmStels.h"
 #include "library/frmMain.h"
+#include "shell/installed_programs.h"
 #include "shell/mdlAsociating.h"
 
 namespace library {
 namespace {
 
-constexpr uint32_t kTopMostFlags = platform::swp::kShowWindow | platform::swp::kNoActivate |
-                                   platform::swp::kNoMove | platform::swp::kNoSize;
 constexpr uint32_t kTopMostAtStartFlags =
     platform::swp::kShowWindow | platform::swp::kNoMove | platform::swp::kNoSize;
-constexpr int kShowMinimized = 2;
 const char* const kSpeedItems[] = {"mnuSpd0", "mnuSpd1", "mnuSpd2"};
 
 }  // namespace
@@ -69,8 +67,7 @@ void FrmMain::BuildServiceMenu() {
   service.Add("mnuRunAll", "Установить всё").onClick = [this] { RunAll(); };
   service.Add("", "-");
   service.Add("mnuControlPanel", "Панель управления").onClick = [this] {
-    app_.platform.shell.Execute(handle(), "open", "rundll32.exe",
-                                "shell32.dll,Control_RunDLL appwiz.cpl", "", kShowMinimized);
+    shell::OpenInstalledProgramsPanel(app_, handle());
   };
   service.Add("", "-");
   service.Add("mnuAsoc", "Сопоставить файлы .ovs").onClick = [this] {
@@ -204,7 +201,7 @@ void FrmMain::ToggleTopMost() {
   item.checked = !item.checked;
   app_.platform.desktop.SetWindowPos(
       handle(), item.checked ? platform::ZOrder::Topmost : platform::ZOrder::NotTopmost,
-      kTopMostFlags);
+      platform::swp::kZOrderOnly);
   app_.settings.Save(app::setting::kTopMost, item.checked ? "1" : "0");
   MenuChanged();
 }

@@ -37,6 +37,9 @@ constexpr uint32_t kNoSize = 0x0001;
 constexpr uint32_t kNoMove = 0x0002;
 constexpr uint32_t kNoActivate = 0x0010;
 constexpr uint32_t kShowWindow = 0x0040;
+// Shown where it is, as large as it is, without taking the focus (0x53): how
+// the program moves a window in or out of the top-most band.
+constexpr uint32_t kZOrderOnly = kShowWindow | kNoActivate | kNoMove | kNoSize;
 }  // namespace swp
 
 // One mouse event seen by the global mouse hook.

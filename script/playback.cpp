@@ -19,8 +19,6 @@ constexpr int kMaxWindowText = 255;
 constexpr long kShellSuccessAbove = 32;
 // Deeper than any real window tree; ends the walk should a tree ever loop.
 constexpr int kMaxWindowDepth = 256;
-constexpr uint32_t kBarWindowPosFlags = platform::swp::kShowWindow | platform::swp::kNoActivate |
-                                        platform::swp::kNoMove | platform::swp::kNoSize;
 
 // Mouse flags of a recorded button; 0 for a value no button has.
 uint32_t DownFlag(int16_t button) {
@@ -82,7 +80,7 @@ bool ReplayPress(app::App& app, WindowHandle target, const MouseEvent& event, ui
   const WindowHandle atPoint = desktop.WindowFromPoint(pressPoint);
   if (atPoint != target) {
     if (IsControlBarWindow(app, atPoint)) {
-      desktop.SetWindowPos(BarWindow(app), platform::ZOrder::NotTopmost, kBarWindowPosFlags);
+      desktop.SetWindowPos(BarWindow(app), platform::ZOrder::NotTopmost, platform::swp::kZOrderOnly);
     }
     return false;
   }
