@@ -39,7 +39,16 @@ struct UnattendedRun {
   int speed = -1;           // 0..2 for this run only; -1 = the stored speed
   int timeoutSeconds = 0;   // 0 = wait for a window without limit
   std::string reportPath;   // empty = show the statistics window at the end
+  bool messages = false;    // every gesture as window messages, none as mouse input
 };
+
+// How the program ends; a run's report says which packages did not complete.
+namespace exit_code {
+constexpr int kAllComplete = 0;
+constexpr int kIncomplete = 1;      // some packages of the run did not complete
+constexpr int kBadCommandLine = 2;  // nothing was played or recorded
+constexpr int kAnotherCopy = 3;     // another copy of the program is running
+}  // namespace exit_code
 
 class App {
  public:

@@ -11,7 +11,6 @@ namespace {
 
 constexpr size_t kMinCommandChars = 7;  // "/ADD" plus at least a short path
 constexpr const char* kSecondCopy = "Повторный запуск!";
-constexpr int kRefusedRun = 2;
 
 std::string SpeedFromText(const std::string& value) {
   return value == "0" || value == "1" ? value : "2";
@@ -73,10 +72,10 @@ bool Main(App& app) {
   if (!app.platform.system.ClaimSingleInstance(kAppTitle)) {
     if (commandLineRun) {
       engine::TellAboutRun(app, run, kSecondCopy);
-      app.exitCode = kRefusedRun;
     } else {
       app.MessageBox(kSecondCopy, ui::mb::kOk);
     }
+    app.exitCode = exit_code::kAnotherCopy;
     return false;
   }
   app.macros = BuildMacroTable(app.platform);

@@ -76,7 +76,7 @@ void FrmStels::BuildControls() {
 
 void FrmStels::WireHandlers() {
   onLoad = [this] { OnLoad(); };
-  onQueryClose = [](ui::CloseReason reason) { return reason != ui::CloseReason::SessionEnd; };
+  onQueryClose = [this](ui::CloseReason reason) { return OnQueryClose(reason); };
   onUnload = [this] {
     recorder_->Unhook();
     Timer1.SetEnabled(false);
@@ -200,13 +200,37 @@ void FrmStels::OnPlayClick() {
   imgPause.SetVisible(true);
 }
 
+// Logging off is refused. A close by the system menu, Alt+F4 or a polite
+// taskkill is a stop: the recording is saved, the run reports, and the
+// library window returns (or the program ends) instead of a hidden process
+// holding on to the single-instance semaphore.
+bool FrmStels::OnQueryClose(ui::CloseReason reason) {
+  if (reason == ui::CloseReason::SessionEnd) return false;
+  if (reason != ui::CloseReason::User || stopping_) return true;
+  OnStopClick();
+  return !IsOpen();
+}
+
+void FrmStels::MoveAwayFrom(platform::Point screen) {
+  const ui::Rect b = bounds();
+  if (screen.y < b.y || screen.y >= b.y + b.height) return;
+  const int screenHeight = app_.platform.system.ScreenHeight();
+  const bool atTop = b.y + b.height / 2 < screenHeight / 2;
+  // Clear of a taskbar at the bottom, as far from the point as the screen allows.
+  constexpr int kBottomMargin = 48;
+  SetBounds({b.x, atTop ? screenHeight - b.height - kBottomMargin : kTop, b.width, b.height});
+}
+
 void FrmStels::OnStopClick() {
+  if (stopping_) return;
+  stopping_ = true;
   recorder_->Unhook();
   if (app_.recordingMode) {
     recorder_->Stop();
   } else {
     player_->Stop();
   }
+  stopping_ = false;
 }
 
 void FrmStels::ReturnToLibrary() {

@@ -51,6 +51,7 @@ class FrmStels : public ui::Form, public script::ControlBarLink {
   void StopStepTimer() override { tmrDo.SetEnabled(false); }
   void StartAdvanceTimer() override { tmrExit.SetEnabled(true); }
   void NextDo() override { player_->NextDo(); }
+  void MoveAwayFrom(platform::Point screen) override;
 
   ui::Picture imgLogo{*this, "imgLogo"};
   ui::Label lblCaption{*this, "lblCaption"};
@@ -80,10 +81,12 @@ class FrmStels : public ui::Form, public script::ControlBarLink {
   void OnPlayClick();
   void OnStopClick();
   void StartDrag(const ui::MouseInfo& mouse);
+  bool OnQueryClose(ui::CloseReason reason);
 
   app::App& app_;
   std::unique_ptr<Recorder> recorder_;
   std::unique_ptr<Player> player_;
+  bool stopping_ = false;  // the stop button's work runs
 };
 
 }  // namespace engine

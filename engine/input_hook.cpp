@@ -37,7 +37,8 @@ void InputHook::OnPress(const platform::HookEvent& event) {
   platform::Desktop& desktop = app_.platform.desktop;
   buttonDown_ = true;
   pressPoint_ = event.point;
-  const platform::WindowHandle window = desktop.WindowFromPoint(pressPoint_);
+  const platform::WindowHandle window =
+      event.window != 0 ? event.window : desktop.WindowFromPoint(pressPoint_);
   if (script::IsControlBarWindow(app_, window)) {
     skip_ = true;
     return;

@@ -41,9 +41,11 @@ void Player::Reset() {
   fastMode_ = false;
   waitCountdown_ = attemptCount_ = missCount_ = 0;
   inStepTick_ = packageOpen_ = false;
+  paused_ = advancePending_ = broughtForward_ = packageByMessages_ = false;
   queueIndex_ = 0;
   waiting_ = Waiting::None;
   failures_.clear();
+  byMessages_.clear();
 }
 
 void Player::ReadSpeedSetting() {
@@ -72,6 +74,11 @@ void Player::Play() {
 
 void Player::OnAdvanceTick() {
   bar_.tmrExit.SetEnabled(false);
+  // A pause holds between two scripts too: the next setup starts on continue.
+  if (paused_) {
+    advancePending_ = true;
+    return;
+  }
   // The position in the queue, not the path, says which script comes next,
   // so a queue that names one script twice still ends.
   if (queueIndex_ < QueueSize()) {
@@ -89,12 +96,16 @@ void Player::StartNextScript() {
   app_.statistics.BeginStatEntry(CurrentName());
   packageOpen_ = true;
   ++packageNumber_;
+  packageByMessages_ = false;
   bar_.lblAct.SetText("Чтение файла \r\n" + app_.currentScriptPath);
   bar_.lblCaption.SetText(CurrentName());
   script::StartFailure why = script::StartFailure::None;
   if (!script::StartScript(app_, app_.currentScriptPath, &why)) {
-    // The entry is closed already, with result 0.
-    RecordFailure(StartFailureText(why), /*withWindow=*/false);
+    // The entry is closed already, with result 0. A script that could not be
+    // read has no blocks to count: the buffer still holds the one before.
+    const bool read = why != script::StartFailure::ScriptMissing &&
+                      why != script::StartFailure::ScriptDamaged;
+    RecordFailure(StartFailureText(why), /*withWindow=*/false, read);
     packageOpen_ = false;
   }
 }
@@ -109,7 +120,9 @@ void Player::FinishQueue() {
 void Player::NextDo() {
   script::ScriptBuffer& script = app_.script;
   if (script.ReadNextBlock()) {
-    bar_.tmrDo.SetEnabled(true);
+    // While paused the block waits for continue.
+    bar_.tmrDo.SetEnabled(!paused_);
+    broughtForward_ = false;
     waiting_ = Waiting::None;
     waitingSinceMs_ = app_.platform.system.TickCountMs();
     return;
@@ -130,7 +143,9 @@ void Player::OnStepTick() {
   inStepTick_ = true;
   const platform::WindowHandle target =
       FindTargetWindow(app_.platform.desktop, app_.script.block.windowPath);
-  if (target == 0) {
+  // A control on a hidden page (a property sheet keeps the pages it showed)
+  // is not the one to press: the recorded page has not come yet.
+  if (target == 0 || !app_.platform.desktop.IsVisible(target)) {
     OnTargetMissing();
   } else {
     OnTargetFound(target);
@@ -160,27 +175,64 @@ void Player::OnTargetFound(platform::WindowHandle target) {
     RestartStepTimer(workingInterval_);
   }
   missCount_ = 0;
+  if (!IsReady(target)) return OnTargetNotReady();
+  const platform::WindowHandle root = app_.platform.desktop.RootWindow(target);
+  const bool byMessages = MessagesOnly();
+  if (!byMessages && !InFront(root)) return;
   const int package = packageNumber_;
-  const bool replayed = script::ReplayBlockEvents(app_, target);
+  const script::Gesture gesture = script::PlayBlockGesture(app_, target, byMessages);
   // Next or stop may have been pressed while the gesture was injected.
   if (package != packageNumber_ || !packageOpen_ || !bar_.IsOpen()) return;
-  if (replayed) {
-    script::CurrentBlock& block = app_.script.block;
-    if (!block.blockText.empty() && block.blockText != std::string(1, '\0')) {
-      script::PutBlockText(app_, target);
-      block.blockText.clear();
-    }
-    bar_.tmrDo.SetEnabled(false);
-    NextDo();
-    waitCountdown_ = kQuietTicksAfterBlock;
-    attemptCount_ = 0;
-    bar_.lblAct.SetText("Выполняется ожидание установки");
-    return;
+  if (gesture == script::Gesture::Covered) return OnTargetCovered(root);
+  OnBlockPlayed(target, gesture);
+}
+
+// Input goes only to a window that can take it now: shown, enabled with its
+// top-level window (a setup disables its wizard while it asks a question or
+// installs), and whose thread answers.
+bool Player::IsReady(platform::WindowHandle target) const {
+  const platform::Desktop& desktop = app_.platform.desktop;
+  const platform::WindowHandle root = desktop.RootWindow(target);
+  return desktop.IsEnabled(target) && desktop.IsEnabled(root) && desktop.IsResponding(root);
+}
+
+bool Player::InFront(platform::WindowHandle root) {
+  platform::Desktop& desktop = app_.platform.desktop;
+  if (desktop.ForegroundWindow() == root || broughtForward_) return true;
+  broughtForward_ = true;
+  // A press that arrives before the window's activation is cancelled by it
+  // (the button loses its pushed state): press on the next tick. When the
+  // system refuses, the press goes in anyway and activates the window itself.
+  return !desktop.ForceForeground(root);
+}
+
+bool Player::MessagesOnly() const { return app_.unattended && app_.unattended->messages; }
+
+void Player::OnTargetNotReady() {
+  bar_.lblAct.SetText("Выполняется ожидание установки");
+  waiting_ = Waiting::NotReady;
+  if (TimedOut()) GiveUp("окно не принимает ввод");
+}
+
+void Player::OnBlockPlayed(platform::WindowHandle target, script::Gesture gesture) {
+  if (gesture == script::Gesture::PlayedByMessages) packageByMessages_ = true;
+  script::CurrentBlock& block = app_.script.block;
+  if (!block.blockText.empty() && block.blockText != std::string(1, '\0')) {
+    script::PutBlockText(app_, target);
+    block.blockText.clear();
   }
+  bar_.tmrDo.SetEnabled(false);
+  NextDo();
+  waitCountdown_ = kQuietTicksAfterBlock;
+  attemptCount_ = 0;
+  if (packageOpen_) bar_.lblAct.SetText("Выполняется ожидание установки");
+}
+
+void Player::OnTargetCovered(platform::WindowHandle root) {
   bar_.lblAct.SetText("Нужное окно закрыто другим приложением");
   if (waitCountdown_ == 0 && attemptCount_ < kForegroundAttempts) {
     ++attemptCount_;
-    app_.platform.desktop.SetForeground(target);
+    app_.platform.desktop.ForceForeground(root);
   } else if (waitCountdown_ <= 0) {
     waitCountdown_ = kQuietTicksBetweenAttempts;
     attemptCount_ = 0;
@@ -204,6 +256,7 @@ void Player::GiveUp(const std::string& reason) {
 }
 
 void Player::PausePlay() {
+  paused_ = true;
   bar_.tmrDo.SetEnabled(false);
   bar_.lblCaption.SetText("Пауза");
   bar_.lblCaption.SetVisible(true);
@@ -213,12 +266,19 @@ void Player::PausePlay() {
 }
 
 void Player::PlayAfterPause() {
-  bar_.tmrDo.SetEnabled(true);
+  paused_ = false;
+  if (advancePending_) {
+    advancePending_ = false;
+    bar_.tmrExit.SetEnabled(true);
+  } else if (packageOpen_) {
+    bar_.tmrDo.SetEnabled(true);
+  }
   waitingSinceMs_ = app_.platform.system.TickCountMs();  // a pause is not a wait
   bar_.lblCaption.SetText(CurrentName());
 }
 
 void Player::Next() {
+  paused_ = advancePending_ = false;
   bar_.imgPlay.SetVisible(false);
   bar_.imgPause.SetVisible(true);
   bar_.lblAct.SetText("Запуск следующей инсталяции");
@@ -243,16 +303,20 @@ void Player::EndPackage(int result, const std::string& reason, bool withWindow) 
   packageOpen_ = false;
   ++packageNumber_;
   app_.statistics.EndStatEntry(result);
+  if (packageByMessages_) byMessages_.push_back({app_.statistics.entries().size(), CurrentName()});
+  packageByMessages_ = false;
   if (result != kCompleted) RecordFailure(reason, withWindow);
 }
 
-void Player::RecordFailure(const std::string& reason, bool withWindow) {
+void Player::RecordFailure(const std::string& reason, bool withWindow, bool scriptRead) {
   const script::ScriptBuffer& script = app_.script;
   PackageFailure failure;
   failure.line = app_.statistics.entries().size();
   failure.name = CurrentName();
-  failure.blockCount = script.header().blockCount;
-  failure.block = script.blocksRead();
+  if (scriptRead) {
+    failure.blockCount = script.header().blockCount;
+    failure.block = script.blocksRead();
+  }
   if (withWindow) failure.windowPath = DescribePath(script.block.windowPath);
   failure.reason = reason;
   if (ReportWanted()) {
@@ -271,12 +335,14 @@ void Player::ShowResults() {
     return;
   }
   const std::string& path = app_.unattended->reportPath;
-  WriteReport(app_, path, ReportText(app_.statistics.StatLines(), failures_, path));
-  int incomplete = 0;
+  WriteReport(app_, path,
+              ReportText(app_.statistics.StatLines(), failures_, byMessages_, path));
+  bool incomplete = false;
   for (const dialogs::StatEntry& entry : app_.statistics.entries()) {
-    if (entry.result != kCompleted) ++incomplete;
+    if (entry.result != kCompleted) incomplete = true;
   }
-  app_.platform.ui.SetExitCode(incomplete);
+  app_.platform.ui.SetExitCode(incomplete ? app::exit_code::kIncomplete
+                                          : app::exit_code::kAllComplete);
 }
 
 std::string Player::CurrentName() const { return app::FileTitleOfPath(app_.currentScriptPath); }

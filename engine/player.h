@@ -27,6 +27,13 @@ struct PackageFailure {
   std::string reason;
 };
 
+// A package whose gestures went in as window messages, because the run asked
+// for it or the desktop took no injected input.
+struct PackageByMessages {
+  size_t line = 0;
+  std::string name;
+};
+
 namespace speed {
 constexpr int kIntervals[] = {100, 250, 500};  // fast, medium, slow
 constexpr int kSearchInterval = 500;
@@ -51,23 +58,33 @@ class Player {
   int speedIndex() const { return speedIndex_; }
   int workingInterval() const { return workingInterval_; }
   bool fastMode() const { return fastMode_; }
+  bool paused() const { return paused_; }
   const std::vector<PackageFailure>& failures() const { return failures_; }
+  const std::vector<PackageByMessages>& playedByMessages() const { return byMessages_; }
 
  private:
-  enum class Waiting { None, NotFound, Covered };
+  enum class Waiting { None, NotFound, NotReady, Covered };
 
   int QueueSize() const;
   void StartNextScript();
   void FinishQueue();
   void OnTargetFound(platform::WindowHandle target);
   void OnTargetMissing();
+  void OnTargetNotReady();
+  void OnTargetCovered(platform::WindowHandle root);
+  void OnBlockPlayed(platform::WindowHandle target, script::Gesture gesture);
+  bool IsReady(platform::WindowHandle target) const;
+  // False when the top-level window was only now brought to the foreground:
+  // its activation must reach it before a press does.
+  bool InFront(platform::WindowHandle root);
+  bool MessagesOnly() const;
   void RestartStepTimer(int interval);
   bool TimedOut() const;
   void GiveUp(const std::string& reason);  // the time-out of an unattended run
   // Closes the open package's statistics entry with `result`; a package that
   // did not complete is remembered with where and why it stopped.
   void EndPackage(int result, const std::string& reason, bool withWindow);
-  void RecordFailure(const std::string& reason, bool withWindow);
+  void RecordFailure(const std::string& reason, bool withWindow, bool scriptRead = true);
   bool ReportWanted() const;
   void ShowResults();
   std::string CurrentName() const;
@@ -79,12 +96,17 @@ class Player {
   bool fastMode_ = false;
   int waitCountdown_ = 0, attemptCount_ = 0, missCount_ = 0;
   bool inStepTick_ = false;
+  bool paused_ = false;
+  bool advancePending_ = false;    // the advance timer ticked during a pause
+  bool broughtForward_ = false;    // for the current block
+  bool packageByMessages_ = false;
   bool packageOpen_ = false;  // a script was started and its entry is not closed
   int packageNumber_ = 0;     // changes whenever a package starts or ends
   int queueIndex_ = 0;        // of the current script in the play queue
   Waiting waiting_ = Waiting::None;
   long long waitingSinceMs_ = 0;
   std::vector<PackageFailure> failures_;
+  std::vector<PackageByMessages> byMessages_;
 };
 
 }  // namespace engine

@@ -88,7 +88,7 @@ void Recorder::RecordAfterPause() {
     block.blockText.clear();
     block.blockTextChanged = false;
   } else {
-    app_.platform.desktop.SetForeground(app_.lastTargetWindow);
+    app_.platform.desktop.ForceForeground(app_.lastTargetWindow);
   }
   StartBlinking();
   bar_.ShowTextPanel(false);

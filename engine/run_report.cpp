@@ -25,9 +25,16 @@ std::string ScreenshotPath(const std::string& reportPath, size_t line) {
 }
 
 std::string ReportText(const std::vector<std::string>& statLines,
-                       const std::vector<PackageFailure>& failures, const std::string& reportPath) {
+                       const std::vector<PackageFailure>& failures,
+                       const std::vector<PackageByMessages>& byMessages,
+                       const std::string& reportPath) {
   std::string out;
   for (const std::string& line : statLines) out += line + kNewLine;
+  for (const PackageByMessages& p : byMessages) {
+    out += kNewLine;
+    out += "Воспроизведено сообщениями окон: " + p.name + " (строка " + std::to_string(p.line) +
+           ")" + kNewLine;
+  }
   for (const PackageFailure& f : failures) {
     out += kNewLine;
     out += "Не завершено: " + f.name + " (строка " + std::to_string(f.line) + ")" + kNewLine;

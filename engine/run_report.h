@@ -14,7 +14,9 @@ class App;
 namespace engine {
 
 std::string ReportText(const std::vector<std::string>& statLines,
-                       const std::vector<PackageFailure>& failures, const std::string& reportPath);
+                       const std::vector<PackageFailure>& failures,
+                       const std::vector<PackageByMessages>& byMessages,
+                       const std::string& reportPath);
 // "C:\Logs\run.txt" and line 2 give "C:\Logs\run-2.png".
 std::string ScreenshotPath(const std::string& reportPath, size_t line);
 bool SaveScreenshot(app::App& app, const std::string& path);

@@ -9,8 +9,6 @@
 namespace engine {
 namespace {
 
-constexpr int kBadCommandLine = 2;
-
 // The scripts to play: the one named, or the folder's in library order.
 std::vector<std::string> PlayQueue(const app::App& app, const std::string& target) {
   std::vector<std::string> queue{""};
@@ -28,7 +26,7 @@ std::vector<std::string> PlayQueue(const app::App& app, const std::string& targe
 
 bool Refuse(app::App& app, const app::CommandLineRun& run, const std::string& problem) {
   TellAboutRun(app, run, problem + "\r\n\r\n" + app::UsageText());
-  app.exitCode = kBadCommandLine;
+  app.exitCode = app::exit_code::kBadCommandLine;
   return false;
 }
 

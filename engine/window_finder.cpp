@@ -53,12 +53,14 @@ int CountOrdinal(const platform::Desktop& desktop, WindowHandle parent,
   int count = 0;
   for (WindowHandle after = 0;;) {
     const WindowHandle w = desktop.FindWindow(parent, after, cls, match);
-    if (w == 0) break;
+    // A window that is not among the matches is an owned top-level window
+    // (GetParent gave its owner): 0 finds it among the top-level windows,
+    // where a count of the owner's like children would find one of them.
+    if (w == 0) return 0;
     ++count;
-    if (w == window) break;
+    if (w == window) return count;
     after = w;
   }
-  return count;
 }
 
 WindowHandle FindNthWindow(const platform::Desktop& desktop, WindowHandle parent,

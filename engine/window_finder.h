@@ -21,7 +21,7 @@ constexpr size_t kMaxStepText = 254;
 void DescribeWindow(const platform::Desktop& desktop, platform::WindowHandle window,
                     WindowPath& path);
 // The 1-based position of `window` among the children of `parent` with this
-// class and caption; when it is not among them, the number of matches.
+// class and caption; 0 when it is not among them.
 int CountOrdinal(const platform::Desktop& desktop, platform::WindowHandle parent,
                  const std::string& className, const std::string& caption,
                  platform::WindowHandle window);

@@ -27,8 +27,19 @@ constexpr uint32_t kRightDown = 0x0008;
 constexpr uint32_t kRightUp = 0x0010;
 constexpr uint32_t kMiddleDown = 0x0020;
 constexpr uint32_t kMiddleUp = 0x0040;
+constexpr uint32_t kVirtualDesk = 0x4000;  // absolute units span every monitor
 constexpr uint32_t kAbsolute = 0x8000;
 }  // namespace mouse
+
+// A rectangle in screen pixels; on a desktop of several monitors the left and
+// top of the whole may be negative.
+struct ScreenArea {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
+// What a window message can click without the mouse.
+enum class ButtonKind { None, Push, Check, Radio };
+enum class MouseMessage { Down, Move, Up };
 
 // Where SetWindowPos puts a window in the z-order, and its flags.
 enum class ZOrder { Top, Bottom, Topmost, NotTopmost };
@@ -48,6 +59,10 @@ struct HookEvent {
   HookAction action = HookAction::Move;
   int button = 0;  // 1 left, 2 right, 4 middle; 0 for a move
   Point point;     // screen pixels where it happened
+  // For a press: the window under the point when it happened, before the
+  // press reached it (the event may be taken later, when that window has
+  // already acted on it).
+  WindowHandle window = 0;
 };
 
 // An installed global mouse hook; destroying it removes the hook, so every
@@ -82,14 +97,45 @@ class Desktop {
   virtual Point ScreenToClient(WindowHandle window, Point screen) const = 0;
   virtual WindowHandle WindowFromPoint(Point screen) const = 0;
 
+  // GetAncestor(GA_ROOT): the top-level window that holds `window`.
+  virtual WindowHandle RootWindow(WindowHandle window) const = 0;
+  // IsWindowVisible: the window and every ancestor are shown.
+  virtual bool IsVisible(WindowHandle window) const = 0;
+  // IsWindowEnabled of the window itself.
+  virtual bool IsEnabled(WindowHandle window) const = 0;
+  // The window's thread answers a message within a short time (not hung,
+  // not busy): it is ready for input.
+  virtual bool IsResponding(WindowHandle window) const = 0;
+
+  // The bounding rectangle of all monitors, and whether the primary and
+  // secondary mouse buttons are swapped in the system's settings.
+  virtual ScreenArea VirtualScreen() const = 0;
+  virtual bool ButtonsSwapped() const = 0;
+
   virtual void SetCursorPos(Point screen) = 0;
   virtual Point CursorPos() const = 0;
-  // One injected mouse event; with kAbsolute, x and y are 0..65535.
-  virtual void InjectMouse(uint32_t flags, int x, int y) = 0;
+  // One injected mouse event; with kAbsolute, x and y are 0..65535 over the
+  // primary monitor, or over the virtual screen with kVirtualDesk. False when
+  // the system did not take it (a locked workstation, the secure desktop, a
+  // disconnected session).
+  virtual bool InjectMouse(uint32_t flags, int x, int y) = 0;
+
+  // Input by window messages, for when input cannot be injected: a posted
+  // BM_CLICK, and posted mouse messages at a client point.
+  virtual ButtonKind ButtonKindOf(WindowHandle window) const = 0;
+  virtual bool PostButtonClick(WindowHandle window) = 0;
+  virtual bool PostMouse(WindowHandle window, MouseMessage message, int button, Point client) = 0;
 
   virtual void SetWindowPos(WindowHandle window, ZOrder order, uint32_t flags) = 0;
+  // SetForegroundWindow alone: Windows refuses it to a program that did not
+  // get the last input, unless the foreground is its own already.
   virtual void SetForeground(WindowHandle window) = 0;
-  // WM_SETTEXT and WM_GETTEXT sent to a window of any process.
+  // Brings a top-level window to the foreground the way automation tools do
+  // where the plain call is refused; true when it is the foreground after.
+  virtual bool ForceForeground(WindowHandle window) = 0;
+  virtual WindowHandle ForegroundWindow() const = 0;
+  // WM_SETTEXT and WM_GETTEXT sent to a window of any process; a hung
+  // window gets a time-out, not our wait for ever.
   virtual void SendSetText(WindowHandle window, const std::string& text) = 0;
   virtual std::string SendGetText(WindowHandle window, int maxChars) const = 0;
 
@@ -97,8 +143,11 @@ class Desktop {
   virtual void PumpMessages() = 0;
 
   // Installs a global mouse hook whose events reach `onEvent` on this (the
-  // user-interface) thread, in the order they happened, before the window
-  // under the cursor gets them. Null when the system refuses the hook.
+  // user-interface) thread, in the order they happened, as a rule before the
+  // window under the cursor gets them. The hook keeps working while this
+  // thread is busy (the system removes a hook that does not answer in time):
+  // the events of that time arrive in order when it is free again. Null when
+  // the system refuses the hook.
   virtual std::unique_ptr<MouseHook> InstallMouseHook(
       std::function<void(const HookEvent&)> onEvent) = 0;
 

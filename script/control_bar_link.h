@@ -15,6 +15,8 @@ class ControlBarLink {
   virtual void StartAdvanceTimer() = 0;  // tmrExit on: the player moves to the next script
   // Reads the next block and starts tmrDo, or ends the script.
   virtual void NextDo() = 0;
+  // Moves the bar off a point it covers (to the other end of the screen).
+  virtual void MoveAwayFrom(platform::Point screen) = 0;
 };
 
 }  // namespace script

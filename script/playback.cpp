@@ -1,6 +1,7 @@
 #include "script/playback.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "app/app.h"
@@ -59,40 +60,98 @@ WindowHandle BarWindow(const app::App& app) {
   return app.controlBar ? app.controlBar->BarWindow() : 0;
 }
 
-// One absolute mouse event at a screen pixel, then the message queue runs once.
-// The position travels with every event, buttons included: a button event
-// without the move flag happens wherever the cursor is, and a SetCursorPos
-// just before may not have taken effect yet (under Wine it often has not).
-void Inject(app::App& app, uint32_t flags, Point pixel) {
-  platform::Desktop& desktop = app.platform.desktop;
-  const platform::System& system = app.platform.system;
-  desktop.InjectMouse(flags | platform::mouse::kMove | platform::mouse::kAbsolute,
-                      AbsoluteCoordinate(pixel.x, system.ScreenWidth()),
-                      AbsoluteCoordinate(pixel.y, system.ScreenHeight()));
-  desktop.PumpMessages();
+// The flags name physical buttons: with the buttons swapped in the system's
+// settings, the recorded left button is the physical right one.
+uint32_t PhysicalButtons(const platform::Desktop& desktop, uint32_t flags) {
+  using namespace platform::mouse;
+  if (!desktop.ButtonsSwapped()) return flags;
+  const uint32_t left = flags & (kLeftDown | kLeftUp), right = flags & (kRightDown | kRightUp);
+  return (flags & ~(kLeftDown | kLeftUp | kRightDown | kRightUp)) | (left << 2) | (right >> 2);
 }
 
-// The press of a gesture: false when `target` is not the window at the press
-// point.
-bool ReplayPress(app::App& app, WindowHandle target, const MouseEvent& event, uint32_t flag) {
+// One absolute mouse event at a screen pixel, then the message queue runs once;
+// false when the system refused it. The coordinates span every monitor, so a
+// window left of or above the primary one is pressed where it is. The
+// position travels with every event, buttons included: a button event
+// without the move flag happens wherever the cursor is, and a SetCursorPos
+// just before may not have taken effect yet (under Wine it often has not).
+bool Inject(app::App& app, uint32_t flags, Point pixel) {
+  using namespace platform::mouse;
+  platform::Desktop& desktop = app.platform.desktop;
+  const platform::ScreenArea screen = desktop.VirtualScreen();
+  const bool taken = desktop.InjectMouse(
+      PhysicalButtons(desktop, flags) | kMove | kAbsolute | kVirtualDesk,
+      AbsoluteCoordinate(pixel.x - screen.left, screen.width),
+      AbsoluteCoordinate(pixel.y - screen.top, screen.height));
+  desktop.PumpMessages();
+  return taken;
+}
+
+enum class PressResult { Injected, Covered, Refused };
+
+// The press of a gesture: Covered when `target` is not the window at the press
+// point; a control bar in the way is moved aside first.
+PressResult ReplayPress(app::App& app, WindowHandle target, const MouseEvent& event,
+                        uint32_t flag) {
   platform::Desktop& desktop = app.platform.desktop;
   const Point pressPoint = desktop.ClientToScreen(target, {event.x, event.y});
-  const WindowHandle atPoint = desktop.WindowFromPoint(pressPoint);
-  if (atPoint != target) {
-    if (IsControlBarWindow(app, atPoint)) {
-      desktop.SetWindowPos(BarWindow(app), platform::ZOrder::NotTopmost, platform::swp::kZOrderOnly);
-    }
-    return false;
+  WindowHandle atPoint = desktop.WindowFromPoint(pressPoint);
+  if (atPoint != target && IsControlBarWindow(app, atPoint)) {
+    // Out of the top-most band the bar would still lie above the target.
+    app.controlBar->MoveAwayFrom(pressPoint);
+    atPoint = desktop.WindowFromPoint(pressPoint);
   }
+  if (atPoint != target) return PressResult::Covered;
   app.pressPoint = pressPoint;
   desktop.SetCursorPos(pressPoint);
-  Inject(app, flag, pressPoint);
+  if (!Inject(app, flag, pressPoint)) return PressResult::Refused;
   app.lastTargetWindow = target;
-  return true;
+  return PressResult::Injected;
 }
 
 Point OffsetFromPress(const app::App& app, const MouseEvent& event) {
   return {app.pressPoint.x + event.x, app.pressPoint.y + event.y};
+}
+
+// A press and a release close enough to be one click, as a button takes it.
+bool IsPlainClick(const std::vector<MouseEvent>& events) {
+  constexpr int kClickSlop = 4;
+  int presses = 0;
+  for (const MouseEvent& e : events) {
+    if (e.action == action::kPress) ++presses;
+    if (e.action == action::kPress && e.button != button::kLeft) return false;
+    if (e.action == action::kRelease && (std::abs(e.x) > kClickSlop || std::abs(e.y) > kClickSlop)) {
+      return false;
+    }
+  }
+  return presses == 1;
+}
+
+// The gesture as window messages, for a desktop that takes no injected input:
+// a click on a button, check box or radio button is the button's own click;
+// anything else is posted as mouse messages at the target's client points.
+void PostGesture(app::App& app, WindowHandle target, const std::vector<MouseEvent>& events) {
+  platform::Desktop& desktop = app.platform.desktop;
+  app.lastTargetWindow = target;
+  if (desktop.ButtonKindOf(target) != platform::ButtonKind::None && IsPlainClick(events)) {
+    desktop.PostButtonClick(target);
+    desktop.PumpMessages();
+    return;
+  }
+  Point press;
+  int pressed = 0;  // the button of the last press, 0 before any
+  for (const MouseEvent& e : events) {
+    if (e.action == action::kPress && DownFlag(e.button) != 0) {
+      press = {e.x, e.y};
+      pressed = e.button;
+      desktop.PostMouse(target, platform::MouseMessage::Down, pressed, press);
+    } else if (pressed != 0 && e.action == action::kMove) {
+      desktop.PostMouse(target, platform::MouseMessage::Move, pressed, {press.x + e.x, press.y + e.y});
+    } else if (pressed != 0 && e.action == action::kRelease && UpFlag(e.button) != 0) {
+      desktop.PostMouse(target, platform::MouseMessage::Up, e.button, {press.x + e.x, press.y + e.y});
+    }
+  }
+  desktop.PumpMessages();
 }
 
 }  // namespace
@@ -144,17 +203,29 @@ bool LaunchProgram(app::App& app, const std::string& program, const std::string&
   return result > kShellSuccessAbove;
 }
 
-bool ReplayBlockEvents(app::App& app, WindowHandle target) {
+Gesture PlayBlockGesture(app::App& app, WindowHandle target, bool byMessages) {
   // A copy: the message queue runs between events and may start another block.
   const std::vector<MouseEvent> events = app.script.block.mouseEvents;
-  if (events.size() < 2) return true;
+  if (events.size() < 2) return Gesture::Played;
+  if (byMessages) {
+    PostGesture(app, target, events);
+    return Gesture::PlayedByMessages;
+  }
   platform::Desktop& desktop = app.platform.desktop;
   bool pressed = false;  // the last press was played
   for (const MouseEvent& event : events) {
     if (event.action == action::kPress) {
       const uint32_t flag = DownFlag(event.button);
       pressed = flag != 0;
-      if (pressed && !ReplayPress(app, target, event, flag)) return false;
+      if (!pressed) continue;
+      const PressResult press = ReplayPress(app, target, event, flag);
+      if (press == PressResult::Covered) return Gesture::Covered;
+      if (press == PressResult::Refused) {
+        // Nothing of the gesture arrived (a locked workstation, the secure
+        // desktop): the window's messages still reach it.
+        PostGesture(app, target, events);
+        return Gesture::PlayedByMessages;
+      }
     } else if (!pressed) {
       continue;  // a move or release belongs to a played press before it
     } else if (event.action == action::kMove) {
@@ -164,16 +235,24 @@ bool ReplayBlockEvents(app::App& app, WindowHandle target) {
       if (flag == 0) continue;
       const Point point = OffsetFromPress(app, event);
       desktop.SetCursorPos(point);
-      Inject(app, flag, point);
+      if (!Inject(app, flag, point)) {
+        // The press went in but the release did not: release it by message.
+        const Point client = desktop.ScreenToClient(target, point);
+        desktop.PostMouse(target, platform::MouseMessage::Up, event.button, client);
+        return Gesture::PlayedByMessages;
+      }
     }
   }
   // Only a covered target is worth a retry; a gesture without a playable
   // press is done, or the player would wait for it for ever.
-  return true;
+  return Gesture::Played;
+}
+
+bool ReplayBlockEvents(app::App& app, WindowHandle target) {
+  return PlayBlockGesture(app, target, /*byMessages=*/false) != Gesture::Covered;
 }
 
 void PutBlockText(app::App& app, WindowHandle target) {
-  app.platform.desktop.SetForeground(target);
   app.platform.desktop.SendSetText(target, app.script.block.blockText);
 }
 

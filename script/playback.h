@@ -33,11 +33,19 @@ bool StartScript(app::App& app, const std::string& path, StartFailure* why = nul
 // Starts the program through the shell, owned by the control bar; true when
 // it started.
 bool LaunchProgram(app::App& app, const std::string& program, const std::string& parameters);
-// Replays the current block's gesture with its press in `target`. False, with
-// nothing injected, when another window covers the press point; a covering
-// control bar is taken out of the topmost band so that a retry can succeed.
-// A gesture with no playable press (a button value no button has) is done:
-// true, without input.
+// How a block's gesture went.
+enum class Gesture {
+  Played,            // injected as mouse input (or nothing to play)
+  PlayedByMessages,  // sent as window messages to the target
+  Covered,           // another window lies on the press point: nothing was sent
+};
+// Plays the current block's gesture with its press in `target`: as injected
+// mouse input, or, with `byMessages` or when the system refuses the input, as
+// window messages. A covering control bar is moved away from the press point
+// first. A gesture with no playable press (a button value no button has) is
+// played, without input.
+Gesture PlayBlockGesture(app::App& app, platform::WindowHandle target, bool byMessages);
+// The gesture as mouse input; false when the press point is covered.
 bool ReplayBlockEvents(app::App& app, platform::WindowHandle target);
 void PutBlockText(app::App& app, platform::WindowHandle target);
 std::string ReadWindowText(const app::App& app, platform::WindowHandle window);

@@ -52,13 +52,33 @@ std::unique_ptr<platform::MouseHook> SimDesktop::InstallMouseHook(
 }
 
 void SimDesktop::RunHooks(const platform::HookEvent& event) {
+  if (hooks_.empty()) return;
+  platform::HookEvent seen = event;
+  if (seen.action == platform::HookAction::Press) seen.window = WindowFromPoint(seen.point);
+  if (uiBusy_) {
+    waitingHookEvents_.push_back(seen);
+    return;
+  }
   const auto hooks = hooks_;  // a hook may remove itself
-  for (const auto& [id, onEvent] : hooks) onEvent(event);
+  for (const auto& [id, onEvent] : hooks) onEvent(seen);
+}
+
+void SimDesktop::SetUiThreadBusy(bool busy) {
+  uiBusy_ = busy;
+  if (busy) return;
+  const std::vector<platform::HookEvent> waiting = std::move(waitingHookEvents_);
+  waitingHookEvents_.clear();
+  for (const platform::HookEvent& event : waiting) {
+    const auto hooks = hooks_;
+    for (const auto& [id, onEvent] : hooks) onEvent(event);
+  }
 }
 
 void SimDesktop::UserPress(Point at, int button) {
   RunHooks({platform::HookAction::Press, button, at});
   cursor_ = at;
+  // The user's own press brings its window to the front.
+  Activate(WindowFromPoint(at));
   DeliverButton(FlagsOf(platform::HookAction::Press, button), at);
 }
 
@@ -110,11 +130,50 @@ WindowHandle SimDesktop::AddWindow(WindowHandle parent, const std::string& class
                                    const std::string& caption, ScreenRect rect, bool visible) {
   const WindowHandle h = next_;
   next_ += 4;
-  windows_[h] = Window{parent, className, caption, rect, visible, true, false, {}};
+  Window w;
+  w.parent = parent;
+  w.className = className;
+  w.caption = caption;
+  w.rect = rect;
+  w.visible = visible;
+  if (const Window* p = Get(parent)) w.process = p->process;
+  windows_[h] = std::move(w);
   children_[parent].push_back(h);
   positions_[h] = children_[parent].size() - 1;
-  if (parent == 0) BringToFront(h);
+  if (parent == 0) {
+    BringToFront(h);
+    // A new program's window takes the foreground, as a setup's first page
+    // or a browser opening over it does.
+    if (visible) foreground_ = h;
+  }
   return h;
+}
+
+WindowHandle SimDesktop::AddOwnedWindow(WindowHandle owner, const std::string& className,
+                                        const std::string& caption, ScreenRect rect) {
+  const WindowHandle h = AddWindow(0, className, caption, rect);
+  Window& w = windows_.at(h);
+  w.owner = owner;
+  if (const Window* o = Get(owner)) w.process = o->process;
+  return h;
+}
+
+void SimDesktop::SetProcess(WindowHandle window, int process) {
+  if (Window* w = Get(window)) w->process = process;
+  for (WindowHandle child : Children(window)) SetProcess(child, process);
+}
+
+int SimDesktop::ProcessOf(WindowHandle window) const {
+  const Window* w = Get(window);
+  return w ? w->process : 0;
+}
+
+void SimDesktop::SetButtonKind(WindowHandle window, platform::ButtonKind kind) {
+  if (Window* w = Get(window)) w->buttonKind = kind;
+}
+
+void SimDesktop::SetHung(WindowHandle window, bool hung) {
+  if (Window* w = Get(window)) w->hung = hung;
 }
 
 void SimDesktop::RemoveWindow(WindowHandle window) {
@@ -126,9 +185,13 @@ void SimDesktop::RemoveWindow(WindowHandle window) {
   for (size_t i = positions_.at(window); i < siblings.size(); ++i) positions_[siblings[i]] = i;
   positions_.erase(window);
   children_.erase(window);
+  const WindowHandle owner = w->owner;
   windows_.erase(window);
   zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), window), zorder_.end());
   if (pressed_ == window) pressed_ = 0;
+  if (postedPressed_ == window) postedPressed_ = 0;
+  // The system activates the owner of a closed box, or else no window.
+  if (foreground_ == window) foreground_ = Get(owner) ? owner : 0;
 }
 
 void SimDesktop::SetCaption(WindowHandle window, const std::string& caption) {
@@ -147,7 +210,15 @@ void SimDesktop::MoveWindow(WindowHandle window, ScreenRect rect) {
 }
 
 void SimDesktop::SetVisible(WindowHandle window, bool visible) {
-  if (Window* w = Get(window)) w->visible = visible;
+  Window* w = Get(window);
+  if (!w) return;
+  const bool shown = visible && !w->visible;
+  w->visible = visible;
+  if (shown && w->parent == 0) {
+    BringToFront(window);
+    foreground_ = window;
+  }
+  if (!visible && foreground_ == window) foreground_ = Get(w->owner) ? w->owner : 0;
 }
 
 void SimDesktop::SetEnabled(WindowHandle window, bool enabled) {
@@ -192,6 +263,18 @@ std::vector<WindowHandle> SimDesktop::ZOrdered() const {
 void SimDesktop::BringToFront(WindowHandle topLevel) {
   zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), topLevel), zorder_.end());
   zorder_.insert(zorder_.begin(), topLevel);
+  std::vector<WindowHandle> owned;
+  for (WindowHandle h : zorder_) {
+    if (windows_.at(h).owner == topLevel) owned.push_back(h);
+  }
+  for (auto it = owned.rbegin(); it != owned.rend(); ++it) BringToFront(*it);
+}
+
+void SimDesktop::Activate(WindowHandle window) {
+  const WindowHandle root = RootWindow(window);
+  if (!Get(root)) return;
+  foreground_ = root;
+  if (!windows_.at(root).topmost) BringToFront(root);
 }
 
 WindowHandle SimDesktop::FindWindow(WindowHandle parent, WindowHandle after,
@@ -226,8 +309,43 @@ WindowHandle SimDesktop::FindWindow(WindowHandle parent, WindowHandle after,
 }
 
 WindowHandle SimDesktop::Parent(WindowHandle window) const {
+  // GetParent: the owner of an owned top-level window.
   const Window* w = Get(window);
-  return w ? w->parent : 0;
+  if (!w) return 0;
+  return w->parent != 0 ? w->parent : w->owner;
+}
+
+WindowHandle SimDesktop::RootWindow(WindowHandle window) const {
+  const Window* w = Get(window);
+  while (w && w->parent != 0) {
+    window = w->parent;
+    w = Get(window);
+  }
+  return w ? window : 0;
+}
+
+bool SimDesktop::IsVisible(WindowHandle window) const {
+  for (const Window* w = Get(window); w; w = Get(w->parent)) {
+    if (!w->visible) return false;
+    if (w->parent == 0) return true;
+  }
+  return false;
+}
+
+bool SimDesktop::IsResponding(WindowHandle window) const {
+  const Window* root = Get(RootWindow(window));
+  return root && !root->hung;
+}
+
+platform::ScreenArea SimDesktop::VirtualScreen() const {
+  int left = 0, top = 0, right = screenWidth, bottom = screenHeight;
+  for (const ScreenRect& m : otherMonitors) {
+    left = std::min(left, m.left);
+    top = std::min(top, m.top);
+    right = std::max(right, m.left + m.width);
+    bottom = std::max(bottom, m.top + m.height);
+  }
+  return {left, top, right - left, bottom - top};
 }
 
 bool SimDesktop::IsWindow(WindowHandle window) const {
@@ -282,13 +400,26 @@ void SimDesktop::SetCursorPos(Point screen) {
 
 Point SimDesktop::ToPixel(uint32_t flags, int x, int y) const {
   if (!(flags & platform::mouse::kAbsolute)) return {cursor_.x + x, cursor_.y + y};
-  // As the system maps them: unit u lands on pixel u * size / 65536.
-  return {static_cast<int>(static_cast<long long>(x) * screenWidth / 65536),
-          static_cast<int>(static_cast<long long>(y) * screenHeight / 65536)};
+  // As the system maps them: unit u lands on pixel u * size / 65536, over
+  // the primary monitor unless the virtual desk is named.
+  const platform::ScreenArea area = (flags & platform::mouse::kVirtualDesk)
+                                        ? VirtualScreen()
+                                        : platform::ScreenArea{0, 0, screenWidth, screenHeight};
+  return {area.left + static_cast<int>(static_cast<long long>(x) * area.width / 65536),
+          area.top + static_cast<int>(static_cast<long long>(y) * area.height / 65536)};
 }
 
-void SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
+bool SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
   using namespace platform::mouse;
+  if (workstationLocked) {
+    ++refusedInjections;
+    return false;
+  }
+  // The flags name physical buttons; swapped, the left one is the right.
+  if (buttonsSwapped) {
+    const uint32_t left = flags & (kLeftDown | kLeftUp), right = flags & (kRightDown | kRightUp);
+    flags = (flags & ~(kLeftDown | kLeftUp | kRightDown | kRightUp)) | (left << 2) | (right >> 2);
+  }
   // Only a move takes the cursor along; x and y of a button event alone are
   // ignored, as SendInput does.
   const Point at = (flags & kMove) ? ToPixel(flags, x, y) : cursor_;
@@ -301,7 +432,44 @@ void SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
     RunHooks({platform::HookAction::Release, ButtonOf(flags), at});
   }
   cursor_ = at;
+  if (flags & (kLeftDown | kRightDown | kMiddleDown)) Activate(WindowFromPoint(at));
   DeliverButton(flags, at);
+  return true;
+}
+
+platform::ButtonKind SimDesktop::ButtonKindOf(WindowHandle window) const {
+  const Window* w = Get(window);
+  return w ? w->buttonKind : platform::ButtonKind::None;
+}
+
+void SimDesktop::RunClick(WindowHandle window) {
+  const Window* w = Get(window);
+  if (w && w->onClick) {
+    auto onClick = w->onClick;  // the handler may remove the window
+    onClick();
+  }
+}
+
+bool SimDesktop::PostButtonClick(WindowHandle window) {
+  if (!Get(window)) return false;
+  posted.push_back({window, true, platform::MouseMessage::Down, {}});
+  RunClick(window);
+  return true;
+}
+
+bool SimDesktop::PostMouse(WindowHandle window, platform::MouseMessage message, int button,
+                           Point client) {
+  if (!Get(window)) return false;
+  posted.push_back({window, false, message, client});
+  // The window's procedure sees the messages whatever its state: a left
+  // press and release on it click it.
+  if (button != 1) return true;
+  if (message == platform::MouseMessage::Down) postedPressed_ = window;
+  if (message == platform::MouseMessage::Up && postedPressed_ == window) {
+    postedPressed_ = 0;
+    RunClick(window);
+  }
+  return true;
 }
 
 void SimDesktop::DeliverButton(uint32_t flags, Point at) {
@@ -311,11 +479,7 @@ void SimDesktop::DeliverButton(uint32_t flags, Point at) {
     const WindowHandle released = WindowFromPoint(at);
     if (released == pressed_ && released != 0 && IsEnabled(released)) {
       pressed_ = 0;
-      const Window* w = Get(released);
-      if (w && w->onClick) {
-        auto onClick = w->onClick;  // the handler may remove the window
-        onClick();
-      }
+      RunClick(released);
     }
   }
 }
@@ -340,16 +504,30 @@ void SimDesktop::SetWindowPos(WindowHandle window, platform::ZOrder order, uint3
 
 void SimDesktop::SetForeground(WindowHandle window) {
   foregroundCalls.push_back(window);
-  WindowHandle top = window;
-  while (Get(top) && Get(top)->parent != 0) top = Get(top)->parent;
-  if (Get(top)) BringToFront(top);
+  // The foreground lock: only the program that owns the foreground (or the
+  // last input, which ours never is) may hand it on; the others' taskbar
+  // buttons flash.
+  const Window* current = Get(foreground_);
+  if (current && current->visible && current->process != kOwnProcess) return;
+  Activate(window);
 }
+
+bool SimDesktop::ForceForeground(WindowHandle window) {
+  forceForegroundCalls.push_back(window);
+  const WindowHandle root = RootWindow(window);
+  if (workstationLocked || !IsVisible(root)) return false;
+  Activate(root);
+  return foreground_ == root;
+}
+
+WindowHandle SimDesktop::ForegroundWindow() const { return Get(foreground_) ? foreground_ : 0; }
 
 void SimDesktop::SendSetText(WindowHandle window, const std::string& text) {
   SetCaption(window, text);
 }
 
 std::string SimDesktop::SendGetText(WindowHandle window, int maxChars) const {
+  if (!IsResponding(window)) return {};  // the send timed out
   // The buffer's size counts the terminator: it holds one character less.
   return text::FirstChars(WindowText(window), maxChars < 1 ? 0 : size_t(maxChars - 1));
 }

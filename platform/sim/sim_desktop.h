@@ -6,6 +6,15 @@
 // window (the point then belongs to what lies below it, in the end its
 // parent), a disabled window gets no click, and a button event without the
 // move flag happens where the cursor already is.
+//
+// It is as strict as Windows where unattended runs die: windows belong to
+// processes and the foreground lock refuses a plain SetForeground to a
+// program whose window is not the foreground; an owned top-level window (a
+// message box) is no child of its owner, yet Parent gives the owner, as
+// GetParent does; absolute input covers only the primary monitor unless it
+// names the virtual desk; a locked workstation refuses injected input; the
+// buttons can be swapped; and a window posted a button click takes it even
+// when it is hidden or disabled, as the button's own procedure does.
 #include <functional>
 #include <map>
 #include <unordered_map>
@@ -28,19 +37,37 @@ class SimDesktop : public platform::Desktop {
  public:
   static constexpr platform::WindowHandle kDesktop = 0x10010;
 
-  int screenWidth = 1024, screenHeight = 768;
+  int screenWidth = 1024, screenHeight = 768;  // the primary monitor, at (0, 0)
+  // Further monitors beside the primary one; left or above it means negative
+  // coordinates.
+  std::vector<ScreenRect> otherMonitors;
+  bool buttonsSwapped = false;
+  bool workstationLocked = false;  // injected input is refused
+  int refusedInjections = 0;
+
+  // Processes: the windows of this program (the forms of the user interface)
+  // and those of everyone else.
+  static constexpr int kOwnProcess = 1;
+  static constexpr int kOtherProcess = 2;
 
   // Adds a window; parent 0 makes a top-level window in front of the others
   // of its band. `rect` is in screen pixels (children too).
   platform::WindowHandle AddWindow(platform::WindowHandle parent, const std::string& className,
                                    const std::string& caption, ScreenRect rect,
                                    bool visible = true);
+  // A top-level window owned by `owner`, as a message box is: always in front
+  // of its owner, never among the owner's children.
+  platform::WindowHandle AddOwnedWindow(platform::WindowHandle owner, const std::string& className,
+                                        const std::string& caption, ScreenRect rect);
+  void SetProcess(platform::WindowHandle window, int process);  // children follow
+  int ProcessOf(platform::WindowHandle window) const;
+  void SetButtonKind(platform::WindowHandle window, platform::ButtonKind kind);
+  void SetHung(platform::WindowHandle window, bool hung);  // its thread stops answering
   void RemoveWindow(platform::WindowHandle window);  // with its children
   void SetCaption(platform::WindowHandle window, const std::string& caption);
   void MoveWindow(platform::WindowHandle window, ScreenRect rect);  // children move along
   void SetVisible(platform::WindowHandle window, bool visible);
   void SetEnabled(platform::WindowHandle window, bool enabled);
-  bool IsEnabled(platform::WindowHandle window) const;
   void SetOnClick(platform::WindowHandle window, std::function<void()> onClick);
   bool IsTopmost(platform::WindowHandle window) const;
   ScreenRect RectOf(platform::WindowHandle window) const;
@@ -60,11 +87,22 @@ class SimDesktop : public platform::Desktop {
   void UserRelease(platform::Point at, int button = 1);
   void UserClick(platform::Point at, int button = 1);
   bool refuseHooks = false;  // the next InstallMouseHook fails
+  // While the user-interface thread is busy (a slow launch), hook events
+  // wait; they arrive in order once it is free.
+  void SetUiThreadBusy(bool busy);
   int hookCount() const { return static_cast<int>(hooks_.size()); }
   std::string clipboard;
 
   std::vector<platform::Point> cursorMoves;  // every SetCursorPos
-  std::vector<platform::WindowHandle> foregroundCalls;
+  std::vector<platform::WindowHandle> foregroundCalls;       // plain SetForeground
+  std::vector<platform::WindowHandle> forceForegroundCalls;  // ForceForeground
+  struct PostedInput {
+    platform::WindowHandle window;
+    bool buttonClick;  // BM_CLICK; otherwise a mouse message
+    platform::MouseMessage message;
+    platform::Point client;
+  };
+  std::vector<PostedInput> posted;
   std::vector<std::pair<platform::WindowHandle, uint32_t>> notTopmostCalls;
   int pumps = 0;
   std::function<void()> onPump;  // what the message queue runs, when a test needs it
@@ -82,12 +120,24 @@ class SimDesktop : public platform::Desktop {
   platform::Point ScreenToClient(platform::WindowHandle window,
                                  platform::Point screen) const override;
   platform::WindowHandle WindowFromPoint(platform::Point screen) const override;
+  platform::WindowHandle RootWindow(platform::WindowHandle window) const override;
+  bool IsVisible(platform::WindowHandle window) const override;
+  bool IsEnabled(platform::WindowHandle window) const override;
+  bool IsResponding(platform::WindowHandle window) const override;
+  platform::ScreenArea VirtualScreen() const override;
+  bool ButtonsSwapped() const override { return buttonsSwapped; }
   void SetCursorPos(platform::Point screen) override;
   platform::Point CursorPos() const override { return cursor_; }
-  void InjectMouse(uint32_t flags, int x, int y) override;
+  bool InjectMouse(uint32_t flags, int x, int y) override;
+  platform::ButtonKind ButtonKindOf(platform::WindowHandle window) const override;
+  bool PostButtonClick(platform::WindowHandle window) override;
+  bool PostMouse(platform::WindowHandle window, platform::MouseMessage message, int button,
+                 platform::Point client) override;
   void SetWindowPos(platform::WindowHandle window, platform::ZOrder order,
                     uint32_t flags) override;
   void SetForeground(platform::WindowHandle window) override;
+  bool ForceForeground(platform::WindowHandle window) override;
+  platform::WindowHandle ForegroundWindow() const override;
   void SendSetText(platform::WindowHandle window, const std::string& text) override;
   std::string SendGetText(platform::WindowHandle window, int maxChars) const override;
   void PumpMessages() override {
@@ -102,11 +152,15 @@ class SimDesktop : public platform::Desktop {
  private:
   struct Window {
     platform::WindowHandle parent = 0;
+    platform::WindowHandle owner = 0;  // top-level windows only
     std::string className, caption;
     ScreenRect rect;
     bool visible = true;
     bool enabled = true;
     bool topmost = false;
+    bool hung = false;
+    int process = kOtherProcess;
+    platform::ButtonKind buttonKind = platform::ButtonKind::None;
     std::function<void()> onClick;
   };
   const Window* Get(platform::WindowHandle h) const;
@@ -115,7 +169,11 @@ class SimDesktop : public platform::Desktop {
   std::vector<platform::WindowHandle> ZOrdered() const;
   platform::WindowHandle DeepestChildAt(platform::WindowHandle parent, platform::Point p) const;
   platform::Point ToPixel(uint32_t flags, int x, int y) const;
+  // Puts a top-level window in front of its band, its owned windows in
+  // front of it.
   void BringToFront(platform::WindowHandle topLevel);
+  void Activate(platform::WindowHandle window);  // its top-level window becomes the foreground
+  void RunClick(platform::WindowHandle window);
   void RunHooks(const platform::HookEvent& event);
   // A button going down or up at a screen point: a press and a release on
   // the same window click it.
@@ -131,7 +189,11 @@ class SimDesktop : public platform::Desktop {
   std::vector<platform::WindowHandle> zorder_;  // top-level windows, front first
   platform::Point cursor_;
   platform::WindowHandle pressed_ = 0;
+  platform::WindowHandle postedPressed_ = 0;
+  platform::WindowHandle foreground_ = 0;
   std::map<int, std::function<void(const platform::HookEvent&)>> hooks_;
+  bool uiBusy_ = false;
+  std::vector<platform::HookEvent> waitingHookEvents_;
   int nextHook_ = 1;
 };
 

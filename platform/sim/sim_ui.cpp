@@ -26,6 +26,7 @@ int SimUi::MessageBox(ui::Form* owner, const std::string& text, const std::strin
 void SimUi::CreateWindowFor(ui::Form& form) {
   windows_[&form] = desktop_.AddWindow(0, "ThunderRT6FormDC", form.caption(), {0, 0, 0, 0},
                                        /*visible=*/false);
+  desktop_.SetProcess(windows_[&form], SimDesktop::kOwnProcess);
   forms_.push_back(&form);
   form.SetState(ui::FormState::Hidden);
   FormChanged(form);

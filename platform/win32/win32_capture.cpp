@@ -2,9 +2,13 @@
 // global low-level hook, the clipboard's text, and pictures of the screen.
 #include "platform/win32/windows_api.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cwchar>
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -18,18 +22,36 @@ namespace {
 using HookCallback = std::function<void(const platform::HookEvent&)>;
 
 // A low-level hook procedure gets no context of its own, so the installed
-// hooks live in this table. Windows calls the procedure on the thread that
-// installed the hook, by way of that thread's message loop, so each thread
-// has its own table and no lock is needed. One system hook serves every
-// entry; it is removed with the last one.
+// callbacks live in this table, which belongs to the user-interface thread.
+// Windows silently removes a low-level hook whose thread does not answer
+// within LowLevelHooksTimeout (at most a second on Windows 10 and later), and
+// that thread's message loop is what answers. So the hook runs on a thread of
+// its own that does nothing else; each event goes to the user-interface
+// thread through a message-only window, in order. For a press or a release
+// the hook thread waits a little for the user-interface thread to have taken
+// the event, so that the recorder sees the window under the press before the
+// window gets the press; when the user-interface thread is busy (a slow
+// launch), the wait ends early and the event is taken later, in its turn.
 struct HookTable {
-  HHOOK hook = nullptr;
   std::map<int, std::shared_ptr<HookCallback>> callbacks;
   int nextId = 1;
+  HWND receiver = nullptr;  // message-only window of the user-interface thread
+  HANDLE thread = nullptr;
+  DWORD threadId = 0;
+  HHOOK hook = nullptr;  // set and used on the hook thread
+
+  std::mutex lock;
+  std::condition_variable taken;
+  std::deque<std::pair<uint64_t, platform::HookEvent>> queue;
+  uint64_t posted = 0, handled = 0;
 };
 
+constexpr UINT kHookEventMessage = WM_APP + 1;
+// Well inside the system's time-out.
+constexpr auto kHandOverWait = std::chrono::milliseconds(300);
+
 HookTable& Hooks() {
-  thread_local HookTable table;
+  static HookTable table;
   return table;
 }
 
@@ -60,27 +82,117 @@ void Dispatch(HookTable& table, const platform::HookEvent& event) {
     try {
       (*callback)(event);
     } catch (...) {
-      // Nothing may unwind into the system's hook dispatch; the event is
-      // lost to this callback only.
+      // Nothing may unwind into the window procedure; the event is lost to
+      // this callback only.
     }
   }
 }
 
-// Kept short: Windows silently removes a low-level hook that overruns its
-// time-out. The callbacks run before the input reaches any window, so they
-// see the window under the point as it was at the press.
+// On the user-interface thread: takes every queued event in order.
+LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  if (message != kHookEventMessage) return DefWindowProcW(window, message, wp, lp);
+  HookTable& table = Hooks();
+  for (;;) {
+    std::pair<uint64_t, platform::HookEvent> next;
+    {
+      std::lock_guard<std::mutex> guard(table.lock);
+      if (table.queue.empty()) break;
+      next = table.queue.front();
+      table.queue.pop_front();
+    }
+    Dispatch(table, next.second);
+    {
+      std::lock_guard<std::mutex> guard(table.lock);
+      table.handled = next.first;
+    }
+    table.taken.notify_all();
+  }
+  return 0;
+}
+
+// On the hook thread.
 LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wp, LPARAM lp) {
   HookTable& table = Hooks();
   if (code == HC_ACTION && lp) {
-    if (auto event = Translate(wp, *reinterpret_cast<const MSLLHOOKSTRUCT*>(lp))) {
-      Dispatch(table, *event);
+    const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lp);
+    if (auto event = Translate(wp, info)) {
+      // The window under a press as it is before the press reaches it.
+      if (event->action == platform::HookAction::Press) {
+        event->window = FromHwnd(WindowFromPoint(info.pt));
+      }
+      std::unique_lock<std::mutex> guard(table.lock);
+      const uint64_t id = ++table.posted;
+      table.queue.emplace_back(id, *event);
+      guard.unlock();
+      PostMessageW(table.receiver, kHookEventMessage, 0, 0);
+      if (event->action != platform::HookAction::Move) {
+        guard.lock();
+        table.taken.wait_for(guard, kHandOverWait, [&] { return table.handled >= id; });
+      }
     }
   }
   return CallNextHookEx(table.hook, code, wp, lp);
 }
 
+DWORD WINAPI HookThread(void* started) {
+  HookTable& table = Hooks();
+  table.hook = SetWindowsHookExW(WH_MOUSE_LL, LowLevelMouseProc, GetModuleHandleW(nullptr), 0);
+  const bool ok = table.hook != nullptr;
+  MSG msg;
+  PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists before we report
+  SetEvent(static_cast<HANDLE>(started));
+  if (!ok) return 1;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  UnhookWindowsHookEx(table.hook);
+  table.hook = nullptr;
+  return 0;
+}
+
+HWND MakeReceiver() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ReceiverProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"OrvantaHookEvents";
+  RegisterClassW(&wc);
+  return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                         wc.hInstance, nullptr);
+}
+
+bool StartHookThread(HookTable& table) {
+  if (!table.receiver) table.receiver = MakeReceiver();
+  if (!table.receiver) return false;
+  HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!started) return false;
+  table.thread = CreateThread(nullptr, 0, HookThread, started, 0, &table.threadId);
+  if (table.thread) WaitForSingleObject(started, INFINITE);
+  CloseHandle(started);
+  if (table.thread && table.hook) return true;
+  if (table.thread) {
+    WaitForSingleObject(table.thread, INFINITE);
+    CloseHandle(table.thread);
+  }
+  table.thread = nullptr;
+  return false;
+}
+
+void StopHookThread(HookTable& table) {
+  if (!table.thread) return;
+  PostThreadMessageW(table.threadId, WM_QUIT, 0, 0);
+  // The hook thread may wait for us to take an event: release it first.
+  {
+    std::lock_guard<std::mutex> guard(table.lock);
+    table.handled = table.posted;
+  }
+  table.taken.notify_all();
+  WaitForSingleObject(table.thread, 2000);
+  CloseHandle(table.thread);
+  table.thread = nullptr;
+  std::lock_guard<std::mutex> guard(table.lock);
+  table.queue.clear();  // events of a recording that has ended
+}
+
 // One installed callback; destroying it removes the callback, and the
-// system hook with the last one.
+// hook thread with the last one.
 class Win32MouseHook : public platform::MouseHook {
  public:
   explicit Win32MouseHook(int id) : id_(id) {}
@@ -89,10 +201,7 @@ class Win32MouseHook : public platform::MouseHook {
   ~Win32MouseHook() override {
     HookTable& table = Hooks();
     table.callbacks.erase(id_);
-    if (table.callbacks.empty() && table.hook) {
-      UnhookWindowsHookEx(table.hook);
-      table.hook = nullptr;
-    }
+    if (table.callbacks.empty()) StopHookThread(table);
   }
 
  private:
@@ -111,12 +220,9 @@ struct GdiObject {
 
 std::unique_ptr<platform::MouseHook> Win32Desktop::InstallMouseHook(HookCallback onEvent) {
   HookTable& table = Hooks();
-  if (!table.hook) {
-    // Journal hooks never fire under Wine and are gone from recent Windows;
-    // the low-level hook sees the same input, injected input included.
-    table.hook = SetWindowsHookExW(WH_MOUSE_LL, LowLevelMouseProc, GetModuleHandleW(nullptr), 0);
-    if (!table.hook) return nullptr;
-  }
+  // Journal hooks never fire under Wine and are gone from recent Windows;
+  // the low-level hook sees the same input, injected input included.
+  if (!table.thread && !StartHookThread(table)) return nullptr;
   const int id = table.nextId++;
   table.callbacks[id] = std::make_shared<HookCallback>(std::move(onEvent));
   return std::make_unique<Win32MouseHook>(id);

@@ -81,12 +81,24 @@ class Win32Desktop : public platform::Desktop {
   platform::Point ScreenToClient(platform::WindowHandle window,
                                  platform::Point screen) const override;
   platform::WindowHandle WindowFromPoint(platform::Point screen) const override;
+  platform::WindowHandle RootWindow(platform::WindowHandle window) const override;
+  bool IsVisible(platform::WindowHandle window) const override;
+  bool IsEnabled(platform::WindowHandle window) const override;
+  bool IsResponding(platform::WindowHandle window) const override;
+  platform::ScreenArea VirtualScreen() const override;
+  bool ButtonsSwapped() const override;
   void SetCursorPos(platform::Point screen) override;
   platform::Point CursorPos() const override;
-  void InjectMouse(uint32_t flags, int x, int y) override;
+  bool InjectMouse(uint32_t flags, int x, int y) override;
+  platform::ButtonKind ButtonKindOf(platform::WindowHandle window) const override;
+  bool PostButtonClick(platform::WindowHandle window) override;
+  bool PostMouse(platform::WindowHandle window, platform::MouseMessage message, int button,
+                 platform::Point client) override;
   void SetWindowPos(platform::WindowHandle window, platform::ZOrder order,
                     uint32_t flags) override;
   void SetForeground(platform::WindowHandle window) override;
+  bool ForceForeground(platform::WindowHandle window) override;
+  platform::WindowHandle ForegroundWindow() const override;
   void SendSetText(platform::WindowHandle window, const std::string& text) override;
   std::string SendGetText(platform::WindowHandle window, int maxChars) const override;
   void PumpMessages() override;

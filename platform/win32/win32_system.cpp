@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/wide.h"
@@ -163,15 +164,6 @@ platform::Point Win32Desktop::CursorPos() const {
   return {p.x, p.y};
 }
 
-void Win32Desktop::InjectMouse(uint32_t flags, int x, int y) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = x;
-  input.mi.dy = y;
-  input.mi.dwFlags = flags;
-  SendInput(1, &input, sizeof(INPUT));
-}
-
 void Win32Desktop::SetWindowPos(platform::WindowHandle window, platform::ZOrder order,
                                 uint32_t flags) {
   HWND after = HWND_TOP;
@@ -184,21 +176,27 @@ void Win32Desktop::SetWindowPos(platform::WindowHandle window, platform::ZOrder 
   ::SetWindowPos(ToHwnd(window), after, 0, 0, 0, 0, flags);
 }
 
-void Win32Desktop::SetForeground(platform::WindowHandle window) {
-  SetForegroundWindow(ToHwnd(window));
-}
+// A hung setup must not hang us: the sends give up on a window whose thread
+// does not answer.
+constexpr UINT kSendTimeoutMs = 2000;
 
 void Win32Desktop::SendSetText(platform::WindowHandle window, const std::string& text) {
   const std::wstring w = Wide(text);
-  SendMessageW(ToHwnd(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()));
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(ToHwnd(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()),
+                      SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
 }
 
 std::string Win32Desktop::SendGetText(platform::WindowHandle window, int maxChars) const {
   if (maxChars <= 0) return {};
   std::vector<wchar_t> buffer(maxChars + 1, L'\0');
-  const LRESULT n = SendMessageW(ToHwnd(window), WM_GETTEXT, maxChars,
-                                 reinterpret_cast<LPARAM>(buffer.data()));
-  return Utf8(std::wstring(buffer.data(), n > 0 ? size_t(n) : 0));
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutW(ToHwnd(window), WM_GETTEXT, maxChars,
+                           reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                           kSendTimeoutMs, &n)) {
+    return {};
+  }
+  return Utf8(std::wstring(buffer.data(), std::min<size_t>(n, size_t(maxChars))));
 }
 
 void Win32Desktop::PumpMessages() {

@@ -36,6 +36,10 @@ TEST_F(CommandLine, OptionsInAnyOrderAndCase) {
   EXPECT_EQ(run.options.speed, 0);
   EXPECT_EQ(run.options.timeoutSeconds, 30);
   EXPECT_EQ(run.options.reportPath, "C:\\Отчёты\\итог.txt");
+  EXPECT_FALSE(run.options.messages);
+  EXPECT_TRUE(Parse("/PLAY C:\\Библиотека /messages").options.messages);
+  EXPECT_NE(Parse("/PLAY C:\\Библиотека /MESSAGES /MESSAGES").error, "");
+  EXPECT_NE(Parse("/RECORD C:\\Setup\\setup.exe C:\\Библиотека\\Новый.ovs /MESSAGES").error, "");
 
   const auto record = Parse("/RECORD C:\\Setup\\setup.exe C:\\Библиотека\\Новый.ovs");
   EXPECT_EQ(record.error, "");

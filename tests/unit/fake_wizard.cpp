@@ -36,15 +36,20 @@ void FakeWizard::Launch(const std::string& parameters) {
     if (page_ > 1) ShowPage(page_ - 1);
   });
   desktop.SetOnClick(next, [this] {
+    if (!machine_.desktop.IsEnabled(next)) ++disabledClicks;
     if (page_ < options_.pageCount) return ShowPage(page_ + 1);
     installedTo = machine_.desktop.WindowText(edit);
     finished = true;
     Close();
   });
   desktop.SetOnClick(cancel, [this] {
+    if (options_.confirmCancel) return AskToCancel();
     cancelled = true;
     Close();
   });
+  for (WindowHandle button : {back, next, cancel}) {
+    desktop.SetButtonKind(button, platform::ButtonKind::Push);
+  }
   ShowPage(1);
 }
 
@@ -71,9 +76,39 @@ void FakeWizard::FinishInstalling() {
   machine_.desktop.SetEnabled(next, true);
 }
 
+// The setup's own question: a top-level box owned by the wizard, with the
+// wizard's caption and class, while the wizard is disabled.
+void FakeWizard::AskToCancel() {
+  sim::SimDesktop& desktop = machine_.desktop;
+  const sim::ScreenRect& r = options_.rect;
+  question = desktop.AddOwnedWindow(dialog, kDialogClass, options_.caption,
+                                    {r.left + 100, r.top + 120, 300, 120});
+  const auto addButton = [&](const char* caption, int left) {
+    const WindowHandle b = desktop.AddWindow(question, "Button", caption,
+                                             {r.left + 100 + left, r.top + 200, 75, 23});
+    desktop.SetButtonKind(b, platform::ButtonKind::Push);
+    return b;
+  };
+  desktop.AddWindow(question, "Static", kCancelQuestion, {r.left + 110, r.top + 140, 280, 20});
+  questionYes = addButton(kYesCaption, 60);
+  questionNo = addButton(kNoCaption, 160);
+  desktop.SetEnabled(dialog, false);
+  const auto answer = [this](bool yes) {
+    machine_.desktop.SetEnabled(dialog, true);
+    machine_.desktop.RemoveWindow(question);
+    question = questionYes = questionNo = 0;
+    if (!yes) return;
+    cancelled = true;
+    Close();
+  };
+  desktop.SetOnClick(questionYes, [answer] { answer(true); });
+  desktop.SetOnClick(questionNo, [answer] { answer(false); });
+}
+
 void FakeWizard::Close() {
+  if (question != 0) machine_.desktop.RemoveWindow(question);
   if (dialog != 0) machine_.desktop.RemoveWindow(dialog);
-  dialog = title = edit = back = next = cancel = 0;
+  dialog = title = edit = back = next = cancel = question = questionYes = questionNo = 0;
   installing_ = false;
 }
 
@@ -82,6 +117,7 @@ WindowHandle FakeWizard::Cover() {
   const sim::ScreenRect& r = options_.rect;
   cover_ = machine_.desktop.AddWindow(0, "Notepad", "Безымянный - Блокнот",
                                       {r.left + 100, r.top + r.height - 100, 400, 150});
+  machine_.desktop.SetProcess(cover_, sim::SimDesktop::kOtherProcess + 1);
   return cover_;
 }
 

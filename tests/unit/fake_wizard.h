@@ -23,6 +23,7 @@ struct WizardOptions {
   int installPage = 3;         // 0: none
   long long installMs = 2000;  // 0: until FinishInstalling()
   std::string folder = "C:\\Program Files\\Demo App";
+  bool confirmCancel = false;  // "Отмена" asks in a message box of its own
   sim::ScreenRect rect{262, 184, 500, 400};
 };
 
@@ -33,6 +34,9 @@ class FakeWizard {
   static constexpr const char* kBackCaption = "< &Назад";
   static constexpr const char* kCancelCaption = "Отмена";
   static constexpr const char* kFinishCaption = "&Готово";
+  static constexpr const char* kYesCaption = "&Да";
+  static constexpr const char* kNoCaption = "&Нет";
+  static constexpr const char* kCancelQuestion = "Вы действительно хотите прервать установку?";
 
   explicit FakeWizard(sim::SimMachine& machine, WizardOptions options = {});
 
@@ -43,10 +47,12 @@ class FakeWizard {
   void FinishInstalling();                    // enables the buttons of the install page
   std::vector<std::string> launchParameters;  // one per launch
   bool finished = false, cancelled = false;
+  int disabledClicks = 0;  // clicks that reached a disabled button (by a message)
   std::string installedTo;  // the folder field's text when it finished
 
   // Windows of the running wizard, 0 when it is not running.
   platform::WindowHandle dialog = 0, title = 0, edit = 0, back = 0, next = 0, cancel = 0;
+  platform::WindowHandle question = 0, questionYes = 0, questionNo = 0;  // the cancel question
 
   // A top-level window in front of the wizard over its buttons.
   platform::WindowHandle Cover();
@@ -57,6 +63,7 @@ class FakeWizard {
   void Launch(const std::string& parameters);
   void ShowPage(int page);
   void Close();
+  void AskToCancel();
   platform::WindowHandle AddChild(const std::string& className, const std::string& caption,
                                   sim::ScreenRect client);
 

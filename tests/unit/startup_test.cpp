@@ -33,6 +33,9 @@ TEST_F(StartupTest, SecondCopyIsRefusedWithAMessageAndNoWindow) {
   EXPECT_EQ(m.ui.messages[0].caption, "Orvanta");
   EXPECT_EQ(m.ui.messages[0].flags, ui::mb::kOk);
   EXPECT_FALSE(a.MainWindow().IsOpen());
+  // Told apart from a bad command line (2) and from packages that did not
+  // complete (1).
+  EXPECT_EQ(a.exitCode, app::exit_code::kAnotherCopy);
 }
 
 TEST_F(StartupTest, FirstCopyShowsTheLibraryWindowWithItsBuildCaption) {

@@ -1,0 +1,147 @@
+// Input into other programs' windows: the foreground, injected mouse input
+// over every monitor, and the same gestures as window messages for a desktop
+// that takes no injected input.
+#include "platform/win32/windows_api.h"
+
+#include "platform/win32/win32_services.h"
+
+namespace win32 {
+namespace {
+
+// How long a window's thread may take to answer before it counts as busy.
+constexpr UINT kResponseTimeoutMs = 250;
+
+HWND Root(HWND window) { return GetAncestor(window, GA_ROOT); }
+
+bool IsForeground(HWND root) { return GetForegroundWindow() == root; }
+
+// Windows lets the thread that got the last input hand the foreground on;
+// joined to that thread's input for a moment, so do we.
+bool ForegroundThroughAttachedInput(HWND root) {
+  const HWND current = GetForegroundWindow();
+  const DWORD ours = GetCurrentThreadId();
+  const DWORD theirs = current ? GetWindowThreadProcessId(current, nullptr) : 0;
+  const bool attached = theirs != 0 && theirs != ours && AttachThreadInput(ours, theirs, TRUE);
+  BringWindowToTop(root);
+  SetForegroundWindow(root);
+  if (attached) AttachThreadInput(ours, theirs, FALSE);
+  return IsForeground(root);
+}
+
+// A key press of our own makes us the program with the last input; Alt alone
+// opens no menu when it is released at once.
+bool ForegroundAfterAltKey(HWND root) {
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_MENU;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  if (SendInput(2, keys, sizeof(INPUT)) != 2) return false;
+  SetForegroundWindow(root);
+  return IsForeground(root);
+}
+
+UINT MessageOf(platform::MouseMessage message, int button) {
+  using platform::MouseMessage;
+  if (message == MouseMessage::Move) return WM_MOUSEMOVE;
+  const bool down = message == MouseMessage::Down;
+  switch (button) {
+    case 2: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    case 4: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    default: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+  }
+}
+
+WPARAM KeyStateOf(platform::MouseMessage message, int button) {
+  if (message == platform::MouseMessage::Up) return 0;
+  switch (button) {
+    case 2: return MK_RBUTTON;
+    case 4: return MK_MBUTTON;
+    default: return MK_LBUTTON;
+  }
+}
+
+}  // namespace
+
+platform::WindowHandle Win32Desktop::RootWindow(platform::WindowHandle window) const {
+  return FromHwnd(Root(ToHwnd(window)));
+}
+
+bool Win32Desktop::IsVisible(platform::WindowHandle window) const {
+  return IsWindowVisible(ToHwnd(window)) != 0;
+}
+
+bool Win32Desktop::IsEnabled(platform::WindowHandle window) const {
+  return IsWindowEnabled(ToHwnd(window)) != 0;
+}
+
+bool Win32Desktop::IsResponding(platform::WindowHandle window) const {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(ToHwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kResponseTimeoutMs,
+                             &result) != 0;
+}
+
+platform::ScreenArea Win32Desktop::VirtualScreen() const {
+  return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+          GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+bool Win32Desktop::ButtonsSwapped() const { return GetSystemMetrics(SM_SWAPBUTTON) != 0; }
+
+bool Win32Desktop::InjectMouse(uint32_t flags, int x, int y) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = x;
+  input.mi.dy = y;
+  input.mi.dwFlags = flags;
+  return SendInput(1, &input, sizeof(INPUT)) == 1;
+}
+
+platform::ButtonKind Win32Desktop::ButtonKindOf(platform::WindowHandle window) const {
+  wchar_t className[16] = {};
+  GetClassNameW(ToHwnd(window), className, 16);
+  if (lstrcmpiW(className, L"Button") != 0) return platform::ButtonKind::None;
+  switch (GetWindowLongW(ToHwnd(window), GWL_STYLE) & BS_TYPEMASK) {
+    case BS_PUSHBUTTON:
+    case BS_DEFPUSHBUTTON: return platform::ButtonKind::Push;
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_3STATE:
+    case BS_AUTO3STATE: return platform::ButtonKind::Check;
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON: return platform::ButtonKind::Radio;
+    default: return platform::ButtonKind::None;  // group boxes, owner-drawn buttons
+  }
+}
+
+// Posted, not sent: a setup that runs its next page inside the click must
+// not hold us up.
+bool Win32Desktop::PostButtonClick(platform::WindowHandle window) {
+  return PostMessageW(ToHwnd(window), BM_CLICK, 0, 0) != 0;
+}
+
+bool Win32Desktop::PostMouse(platform::WindowHandle window, platform::MouseMessage message,
+                             int button, platform::Point client) {
+  const LPARAM at = MAKELPARAM(static_cast<WORD>(client.x), static_cast<WORD>(client.y));
+  return PostMessageW(ToHwnd(window), MessageOf(message, button), KeyStateOf(message, button),
+                      at) != 0;
+}
+
+void Win32Desktop::SetForeground(platform::WindowHandle window) {
+  SetForegroundWindow(ToHwnd(window));
+}
+
+bool Win32Desktop::ForceForeground(platform::WindowHandle window) {
+  const HWND root = Root(ToHwnd(window));
+  if (!root || !IsWindowVisible(root)) return false;
+  if (IsIconic(root)) ShowWindow(root, SW_RESTORE);
+  if (IsForeground(root)) return true;
+  SetForegroundWindow(root);
+  if (IsForeground(root)) return true;
+  return ForegroundThroughAttachedInput(root) || ForegroundAfterAltKey(root);
+}
+
+platform::WindowHandle Win32Desktop::ForegroundWindow() const {
+  return FromHwnd(GetForegroundWindow());
+}
+
+}  // namespace win32
