@@ -28,15 +28,16 @@ bool ForegroundThroughAttachedInput(HWND root) {
   return IsForeground(root);
 }
 
-// A key press of our own makes us the program with the last input; Alt alone
-// opens no menu when it is released at once.
-bool ForegroundAfterAltKey(HWND root) {
-  INPUT keys[2] = {};
-  keys[0].type = keys[1].type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = keys[1].ki.wVk = VK_MENU;
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  if (SendInput(2, keys, sizeof(INPUT)) != 2) return false;
+// While Alt is held the system lets the foreground change hands, as it does
+// for Alt+Tab.
+bool ForegroundWithAltHeld(HWND root) {
+  INPUT key{};
+  key.type = INPUT_KEYBOARD;
+  key.ki.wVk = VK_MENU;
+  if (SendInput(1, &key, sizeof(INPUT)) != 1) return false;
   SetForegroundWindow(root);
+  key.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &key, sizeof(INPUT));
   return IsForeground(root);
 }
 
@@ -137,7 +138,7 @@ bool Win32Desktop::ForceForeground(platform::WindowHandle window) {
   if (IsForeground(root)) return true;
   SetForegroundWindow(root);
   if (IsForeground(root)) return true;
-  return ForegroundThroughAttachedInput(root) || ForegroundAfterAltKey(root);
+  return ForegroundThroughAttachedInput(root) || ForegroundWithAltHeld(root);
 }
 
 platform::WindowHandle Win32Desktop::ForegroundWindow() const {

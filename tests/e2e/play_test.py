@@ -35,6 +35,22 @@ class PlayTest(setups.SetupCase):
         self.assertEqual(self.session.find_windows(cls="#32770", caption="Установка Demo One "),
                          [], "the wizard is still open: Finish was not pressed")
 
+    def test_messages_option_installs_by_window_messages_alone(self):
+        self.add_setup("Demo One")
+        script = self.add_script("Demo One", "Demo One")
+        # The pointer parked far from the wizard: a click that went in as mouse
+        # input instead of a message would have moved it.
+        self.session.move_to(1000, 740)
+
+        code, report = self.play_report(
+            f'/PLAY "{self.win(script)}" /SPEED 0 {WAIT_LIMIT} /MESSAGES', self.reports / "msg.txt")
+
+        self.assert_results(report, [("Demo One", "ОК")])
+        self.assertEqual(code, 0)
+        self.assert_installed("Demo One")
+        self.assertIn("Воспроизведено сообщениями окон: Demo One (строка 1)", report.text)
+        self.assertEqual(self.session.pointer(), (1000, 740))
+
     def test_folder_queue_goes_on_past_a_missing_setup(self):
         self.add_setup("Demo One")
         self.add_setup("Demo Three")

@@ -535,6 +535,12 @@ class Session:
         dx, dy = self.desktop_offset()
         self._xdotool("mousemove", "--sync", str(x + dx), str(y + dy))
 
+    def pointer(self):
+        """Where the mouse pointer is, in Wine screen coordinates."""
+        dx, dy = self.desktop_offset()
+        fields = dict(item.split(":", 1) for item in self._xdotool("getmouselocation").split())
+        return int(fields["x"]) - dx, int(fields["y"]) - dy
+
     def press_key(self, key):
         """A real key press (xdotool key name, e.g. Return) to the focused window."""
         self._xdotool("key", key)
