@@ -160,6 +160,21 @@ class Prefix:
         self.log_path = log_path
         self.stamp = self.path / ".orvanta-prefix"
 
+    def windows_path(self, path):
+        """The Windows path of a Unix path: C:\\... inside drive_c, else Z:\\..."""
+        path = Path(path).resolve()
+        drive_c = (self.path / "drive_c").resolve()
+        if path == drive_c or drive_c in path.parents:
+            return "C:\\" + "\\".join(path.relative_to(drive_c).parts)
+        return "Z:" + str(path).replace("/", "\\")
+
+    def unix_path(self, windows_path):
+        """The Unix path of a path on drive C: of the prefix."""
+        drive, _, rest = windows_path.partition(":\\")
+        if drive.upper() != "C":
+            raise ValueError(f"not a path on drive C: {windows_path}")
+        return self.path.joinpath("drive_c", *[part for part in rest.split("\\") if part])
+
     def env(self, display):
         env = dict(os.environ)
         for name in ("WINELOADER", "WINEDLLPATH", "WINESERVER"):
@@ -356,11 +371,7 @@ class Session:
 
     def windows_path(self, path):
         """The Windows path of a Unix path: C:\\... inside drive_c, else Z:\\..."""
-        path = Path(path).resolve()
-        drive_c = self.drive_c.resolve()
-        if path == drive_c or drive_c in path.parents:
-            return "C:\\" + "\\".join(path.relative_to(drive_c).parts)
-        return "Z:" + str(path).replace("/", "\\")
+        return self.prefix.windows_path(path)
 
     def built(self, name):
         """Path of a program of the Windows build; fails clearly when missing."""
@@ -600,7 +611,8 @@ class Session:
 
 
 def show(args):
-    """Starts orvanta.exe in the virtual desktop, saves a screenshot once its
+    """Starts orvanta.exe in the virtual desktop, on the demo library (see
+    demo.py) or, with --empty, on no library; saves a screenshot once its
     main window shows, and keeps it running until Enter (unless --shot or no
     terminal)."""
     work = Path(args.work)
@@ -616,18 +628,27 @@ def show(args):
             print("Creating the Wine prefix (first run only)...", flush=True)
         prefix.ensure(display)
         prefix.kill_server(display)
+        import demo  # imports this module: not at the top
+        if args.empty:
+            demo.forget_library(prefix, display)
+        else:
+            print(f"Preparing the demo library {demo.LIBRARY}...", flush=True)
+            demo.prepare(prefix, display, Path(args.exe).resolve().parent, work)
         exe = Path(args.exe).resolve()
-        program = subprocess.Popen(
+        # The Wine launcher may end before the program it started: the
+        # program's own window tells whether it still runs.
+        subprocess.Popen(
             ["wine", "explorer", f"/desktop={DESKTOP_NAME},{DESKTOP_SIZE}", str(exe)],
             env=prefix.env(display), stdin=subprocess.DEVNULL,
             stdout=open(work / "program.log", "ab"), stderr=subprocess.STDOUT)
         probe = Path(args.probe).resolve()
 
-        def main_window():
+        def main_window(pid=None):
             out = prefix.run(display, [str(probe), "list"]).stdout.decode("utf-8")
             windows = [Window.parse(line) for line in out.splitlines() if line]
             return next((w for w in windows
-                         if w.depth == 0 and w.visible and w.caption.startswith("Orvanta")), None)
+                         if w.depth == 0 and w.visible and w.caption.startswith("Orvanta")
+                         and pid in (None, w.pid)), None)
 
         window = wait_until("the main window of orvanta.exe", main_window, args.timeout)
         time.sleep(1)  # let the window finish painting before the picture is taken
@@ -637,7 +658,7 @@ def show(args):
         print(f"Screenshot: {screen}")
         if not args.shot and sys.stdin.isatty():
             input("Press Enter to stop the program... ")
-        elif program.poll() is not None:
+        elif main_window(window.pid) is None:
             print("orvanta.exe has already ended", file=sys.stderr)
     finally:
         prefix.kill_server(display)
@@ -655,6 +676,7 @@ def main(argv=None):
     run.add_argument("--probe", default=str(WIN_BUILD_DIR / "probe.exe"))
     run.add_argument("--timeout", type=float, default=120)
     run.add_argument("--shot", action="store_true", help="exit after the screenshot")
+    run.add_argument("--empty", action="store_true", help="open no library, not the demo one")
     args = parser.parse_args(argv)
     try:
         show(args)
