@@ -23,12 +23,12 @@ class DemoTest(LibraryTest):
     FRESH_PREFIX = True
     PRODUCTS = ()
 
-    def run_tools_run(self):
+    def run_tools_run(self, *options):
         """`winebox.py show --shot` as tools/run calls it, on this test's
         prefix and display; its output."""
         env = dict(os.environ, DISPLAY=self.session.display.name)
         result = subprocess.run(
-            [sys.executable, winebox.__file__, "show", "--shot",
+            [sys.executable, winebox.__file__, "show", "--shot", *options,
              "--work", str(self.session.work_dir)],
             env=env, stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=200)
         screen = self.session.work_dir / "screen.png"
@@ -36,13 +36,14 @@ class DemoTest(LibraryTest):
         self.assertEqual(setups.png_size(screen), (1024, 768))
         artifacts = self.session.work_dir / "artifacts"
         artifacts.mkdir(parents=True, exist_ok=True)
-        shutil.copyfile(screen, artifacts / "demo.tools_run.png")
+        shutil.copyfile(screen, artifacts / f"demo.tools_run{''.join(options)}.png")
         return result
 
     def test_first_run_shows_the_demo_library_and_installs_it_all(self):
         result = self.run_tools_run()
         self.assertIn("orvanta.exe shows 'Orvanta (Build", result.stdout)
         self.assertNotIn("has already ended", result.stderr)
+        self.assertIn(f"whose hint reads: {HINTS[-1]}\n", result.stdout)
 
         orvanta, main = self.open_demo()
         package_list = self.package_list(main)
@@ -62,6 +63,14 @@ class DemoTest(LibraryTest):
                             lines)
             self.assert_demo_installed(package)
         self.assertTrue(lines[3].startswith("Общее время установки - "), lines)
+        self.session.click(self.button(statistics, "Закрыть"))
+        self.wait_main_window(orvanta)
+
+        # --empty: no library, as before the demo.
+        self.session.kill_all()
+        result = self.run_tools_run("--empty")
+        self.assertNotIn("hint", result.stdout)
+        self.assertIsNone(self.session.reg_get(*demo.FOLDER_SETTING))
 
     def open_demo(self):
         """orvanta.exe started with the library tools/run left stored."""
