@@ -16,6 +16,8 @@ What each piece promises:
   through probe.exe, clicks and types through xdotool, reads and writes the
   registry, maps a folder as a CD-ROM drive, and kills every Wine process of
   the prefix when it ends.
+- `show` (the command `show`, which tools/run runs): the program on the demo
+  library of demo.py (or on none) in its own prefix, and a screenshot.
 """
 
 import argparse
@@ -732,7 +734,7 @@ def main(argv=None):
     args = parser.parse_args(argv)
     try:
         show(args)
-    except (TimeoutError, RuntimeError, FileNotFoundError) as error:
+    except (TimeoutError, RuntimeError, OSError, subprocess.SubprocessError) as error:
         print(f"error: {error}", file=sys.stderr)
         return 1
     return 0
