@@ -8,11 +8,14 @@ import winebox
 class WineTestCase(unittest.TestCase):
     """Gives each test `self.session` (see winebox.Session) and saves a
     screenshot of the screen as it was at the end of the test in
-    build/e2e/artifacts/<module>.<test>.png."""
+    build/e2e/artifacts/<module>.<test>.png. With FRESH_PREFIX the prefix is
+    made anew for the test, as on a machine that never ran the program."""
+
+    FRESH_PREFIX = False
 
     def setUp(self):
         name = f"{type(self).__module__}.{self._testMethodName}"
-        self.session = winebox.Session(name)
+        self.session = winebox.Session(name, fresh_prefix=self.FRESH_PREFIX)
         self.session.__enter__()
         self.addCleanup(self.session.__exit__, None, None, None)
         self.addCleanup(self.session.screenshot,

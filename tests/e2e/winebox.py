@@ -16,6 +16,8 @@ What each piece promises:
   through probe.exe, clicks and types through xdotool, reads and writes the
   registry, maps a folder as a CD-ROM drive, and kills every Wine process of
   the prefix when it ends.
+- `show` (the command `show`, which tools/run runs): the program on the demo
+  library of demo.py (or on none) in its own prefix, and a screenshot.
 """
 
 import argparse
@@ -42,6 +44,7 @@ DESKTOP_NAME = "orvanta"
 DESKTOP_SIZE = "1024x768"
 LOCALE = "ru_RU.UTF-8"
 POLL_INTERVAL = 0.25
+LB_GETITEMHEIGHT = 0x01A1
 COMMAND_TIMEOUT = 60  # one wine helper command (reg, probe) must finish within this
 PREFIX_TIMEOUT = 150  # one attempt at creating a prefix (wineboot) must finish within this
 
@@ -143,6 +146,27 @@ class Display:
         self.process = None
 
 
+def xdotool(display, *args):
+    """Runs xdotool on the X display `display`; its output. Fails unless it
+    succeeds, but a search may find nothing."""
+    env = dict(os.environ, DISPLAY=display)
+    result = subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True,
+                            timeout=COMMAND_TIMEOUT)
+    if result.returncode != 0 and args[0] != "search":
+        raise RuntimeError(f"xdotool {' '.join(args)}: {result.stderr.strip()}")
+    return result.stdout
+
+
+def desktop_offset(display):
+    """Where the Wine desktop's top-left corner lies on the X screen of `display`."""
+    found = xdotool(display, "search", "--name", f"^{DESKTOP_NAME} - Wine desktop$").split()
+    if not found:
+        return 0, 0
+    geometry = dict(line.split("=", 1) for line in
+                    xdotool(display, "getwindowgeometry", "--shell", found[0]).split())
+    return int(geometry["X"]), int(geometry["Y"])
+
+
 def wine_fonts_dir():
     for candidate in (Path("/usr/share/wine/fonts"), Path("/usr/lib/wine/../../share/wine/fonts")):
         if candidate.is_dir():
@@ -159,6 +183,21 @@ class Prefix:
         self.path = Path(path)
         self.log_path = log_path
         self.stamp = self.path / ".orvanta-prefix"
+
+    def windows_path(self, path):
+        """The Windows path of a Unix path: C:\\... inside drive_c, else Z:\\..."""
+        path = Path(path).resolve()
+        drive_c = (self.path / "drive_c").resolve()
+        if path == drive_c or drive_c in path.parents:
+            return "C:\\" + "\\".join(path.relative_to(drive_c).parts)
+        return "Z:" + str(path).replace("/", "\\")
+
+    def unix_path(self, windows_path):
+        """The Unix path of a path on drive C: of the prefix."""
+        drive, _, rest = windows_path.partition(":\\")
+        if drive.upper() != "C":
+            raise ValueError(f"not a path on drive C: {windows_path}")
+        return self.path.joinpath("drive_c", *[part for part in rest.split("\\") if part])
 
     def env(self, display):
         env = dict(os.environ)
@@ -356,11 +395,7 @@ class Session:
 
     def windows_path(self, path):
         """The Windows path of a Unix path: C:\\... inside drive_c, else Z:\\..."""
-        path = Path(path).resolve()
-        drive_c = self.drive_c.resolve()
-        if path == drive_c or drive_c in path.parents:
-            return "C:\\" + "\\".join(path.relative_to(drive_c).parts)
-        return "Z:" + str(path).replace("/", "\\")
+        return self.prefix.windows_path(path)
 
     def built(self, name):
         """Path of a program of the Windows build; fails clearly when missing."""
@@ -511,14 +546,7 @@ class Session:
     def desktop_offset(self):
         """Where the Wine desktop's top-left corner lies on the X screen."""
         if self._desktop_offset is None:
-            found = self._xdotool("search", "--name", f"^{DESKTOP_NAME} - Wine desktop$")
-            window = found.split()[0] if found.split() else None
-            if window is None:
-                self._desktop_offset = (0, 0)
-            else:
-                geometry = dict(line.split("=", 1) for line in
-                                self._xdotool("getwindowgeometry", "--shell", window).split())
-                self._desktop_offset = (int(geometry["X"]), int(geometry["Y"]))
+            self._desktop_offset = desktop_offset(self.display.name)
         return self._desktop_offset
 
     def click(self, window, button=1):
@@ -557,12 +585,7 @@ class Session:
         self.press_key("ctrl+v")
 
     def _xdotool(self, *args):
-        env = dict(os.environ, DISPLAY=self.display.name)
-        result = subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True,
-                                timeout=COMMAND_TIMEOUT)
-        if result.returncode != 0 and args[0] != "search":
-            raise RuntimeError(f"xdotool {' '.join(args)}: {result.stderr.strip()}")
-        return result.stdout
+        return xdotool(self.display.name, *args)
 
     def screenshot(self, path):
         """Saves the whole X screen as an image at `path`."""
@@ -606,9 +629,11 @@ class Session:
 
 
 def show(args):
-    """Starts orvanta.exe in the virtual desktop, saves a screenshot once its
-    main window shows, and keeps it running until Enter (unless --shot or no
-    terminal)."""
+    """Starts orvanta.exe in the virtual desktop, on the demo library (see
+    demo.py) or, with --empty, on no library; saves a screenshot once its
+    main window shows, with the pointer resting on the last package so that
+    its hint shows, and keeps the program running until Enter (unless --shot
+    or no terminal)."""
     work = Path(args.work)
     work.mkdir(parents=True, exist_ok=True)
     own_display = None
@@ -622,33 +647,83 @@ def show(args):
             print("Creating the Wine prefix (first run only)...", flush=True)
         prefix.ensure(display)
         prefix.kill_server(display)
-        exe = Path(args.exe).resolve()
-        program = subprocess.Popen(
-            ["wine", "explorer", f"/desktop={DESKTOP_NAME},{DESKTOP_SIZE}", str(exe)],
+        import demo  # it imports this module, so not at the top
+        if args.empty:
+            demo.forget_library(prefix, display)
+        else:
+            print(f"Preparing the demo library {demo.LIBRARY}...", flush=True)
+            demo.prepare(prefix, display, Path(args.exe).resolve().parent, work)
+        # The Wine launcher may end before the program it started: whether
+        # the program still runs is told by its window, not by the launcher.
+        subprocess.Popen(
+            ["wine", "explorer", f"/desktop={DESKTOP_NAME},{DESKTOP_SIZE}",
+             str(Path(args.exe).resolve())],
             env=prefix.env(display), stdin=subprocess.DEVNULL,
             stdout=open(work / "program.log", "ab"), stderr=subprocess.STDOUT)
-        probe = Path(args.probe).resolve()
-
-        def main_window():
-            out = prefix.run(display, [str(probe), "list"]).stdout.decode("utf-8")
-            windows = [Window.parse(line) for line in out.splitlines() if line]
-            return next((w for w in windows
-                         if w.depth == 0 and w.visible and w.caption.startswith("Orvanta")), None)
-
-        window = wait_until("the main window of orvanta.exe", main_window, args.timeout)
-        time.sleep(1)  # let the window finish painting before the picture is taken
+        desktop = ShownDesktop(prefix, display, Path(args.probe).resolve())
+        window = wait_until("the main window of orvanta.exe", desktop.main_window, args.timeout)
+        hint = desktop.show_last_hint(window)
+        time.sleep(1)  # let the windows finish painting before the picture is taken
         screen = work / "screen.png"
         subprocess.run(["import", "-display", display, "-window", "root", str(screen)], check=True)
         print(f"orvanta.exe shows {window.caption!r} on display {display}")
+        if hint:
+            print(f"The pointer rests on the last package, whose hint reads: {hint}")
         print(f"Screenshot: {screen}")
         if not args.shot and sys.stdin.isatty():
             input("Press Enter to stop the program... ")
-        elif program.poll() is not None:
+        elif desktop.main_window(window.pid) is None:
             print("orvanta.exe has already ended", file=sys.stderr)
     finally:
         prefix.kill_server(display)
         if own_display:
             own_display.stop()
+
+
+class ShownDesktop:
+    """The windows of tools/run's desktop, read through probe.exe."""
+
+    def __init__(self, prefix, display, probe):
+        self.prefix, self.display, self.probe = prefix, display, probe
+
+    def windows(self):
+        out = self.prefix.run(self.display, [str(self.probe), "list"]).stdout.decode("utf-8")
+        return [Window.parse(line) for line in out.splitlines() if line]
+
+    def main_window(self, pid=None):
+        """The program's visible main window (of process `pid` when given)."""
+        return next((w for w in self.windows()
+                     if w.depth == 0 and w.visible and w.caption.startswith("Orvanta")
+                     and pid in (None, w.pid)), None)
+
+    def show_last_hint(self, main, timeout=10):
+        """Rests the pointer on the last line of the package list, whose hint
+        then shows below the lines, and waits a while for the hint; the hint's
+        text, None when none shows (an empty list has none)."""
+        lists = [w for w in self.windows() if w.pid == main.pid and w.cls == "ListBox"]
+        if not lists:
+            return None
+        items = self.probe_out("items", hex(lists[0].hwnd)).removesuffix("\n")
+        if not items:
+            return None
+        lines = len(items.split("\n"))
+        height = int(self.probe_out("send", hex(lists[0].hwnd), str(LB_GETITEMHEIGHT), "0"))
+        left, top, _, bottom = lists[0].rect
+        x, y = left + 60, top + 1 + (lines - 1) * height + height // 2
+        dx, dy = desktop_offset(self.display)
+        # The list shows a line's hint when the pointer moves onto the line.
+        for px, py in ((x, bottom - 4), (x, y), (x + 1, y)):
+            xdotool(self.display, "mousemove", "--sync", str(px + dx), str(py + dy))
+        try:
+            return wait_until("the hint of the last package", lambda: next((
+                w.caption for w in self.windows()
+                if w.pid == main.pid and w.cls == "tooltips_class32" and w.visible and w.caption
+            ), None), timeout)
+        except TimeoutError:
+            return None
+
+    def probe_out(self, *args):
+        return self.prefix.run(self.display, [str(self.probe), *args]).stdout.decode("utf-8")
 
 
 def main(argv=None):
@@ -661,10 +736,11 @@ def main(argv=None):
     run.add_argument("--probe", default=str(WIN_BUILD_DIR / "probe.exe"))
     run.add_argument("--timeout", type=float, default=120)
     run.add_argument("--shot", action="store_true", help="exit after the screenshot")
+    run.add_argument("--empty", action="store_true", help="open no library, not the demo one")
     args = parser.parse_args(argv)
     try:
         show(args)
-    except (TimeoutError, RuntimeError, FileNotFoundError) as error:
+    except (TimeoutError, RuntimeError, OSError, subprocess.SubprocessError) as error:
         print(f"error: {error}", file=sys.stderr)
         return 1
     return 0

@@ -5,6 +5,9 @@
 ;   PRODUCT   the product name; it shows in the window caption and names the
 ;             default folder and the uninstall key (default "Demo App")
 ;   OUTFILE   where makensis writes the setup (default wizard.exe)
+;   LICENSE   a text file of this folder: a licence page after the welcome
+;             page shows it, and Next stays disabled until its check box
+;             "Я принимаю условия соглашения" is ticked (default: no such page)
 ;
 ; What the install leaves behind, for the tests to check:
 ;   <folder>\readme.txt        the payload, a copy of payload.txt
@@ -33,6 +36,10 @@ RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
 !insertmacro MUI_PAGE_WELCOME
+!ifdef LICENSE
+  !define MUI_LICENSEPAGE_CHECKBOX
+  !insertmacro MUI_PAGE_LICENSE "${LICENSE}"
+!endif
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
