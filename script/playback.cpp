@@ -145,6 +145,8 @@ bool StartScript(app::App& app, const std::string& path, StartFailure* why) {
   if (app.setupProcess) app.setupProcess->WaitForInputIdle(kInputIdleWaitMs);
   if (why) *why = StartFailure::None;
   script.RewindBlocks();
+  // A text the previous script did not get to put belongs to that script.
+  script.block = {};
   if (app.controlBar) app.controlBar->NextDo();
   return true;
 }

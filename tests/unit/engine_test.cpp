@@ -229,7 +229,9 @@ TEST_F(EngineTest, TheBarDragsOpensThePanelRefusesLogOffAndUnhooksWhenClosed) {
 // A script of one click on Next, then one on Finish, saved for playback.
 class PlayerTest : public EngineTest {
  protected:
-  std::string WriteScript(const std::string& name, const std::string& program, int clicks = 4) {
+  // `secondText`: the text the second block puts into its button.
+  std::string WriteScript(const std::string& name, const std::string& program, int clicks = 4,
+                          const std::string& secondText = "") {
     script::ScriptBuffer& s = app().script;
     s.NewScript("");
     for (int i = 0; i < clicks; ++i) {
@@ -237,6 +239,7 @@ class PlayerTest : public EngineTest {
       s.block.windowPath = {{"#32770", wizard.options().caption, 1},
                             {"Button", i + 1 == clicks ? "&Готово" : "&Далее >", 1}};
       s.block.mouseEvents = {{1, act::kPress, 10, 10}, {1, act::kRelease, 0, 0}};
+      s.block.blockText = i == 1 ? secondText : "";
       s.AppendBlock();
     }
     s.AppendProgramPath(program);
@@ -390,7 +393,8 @@ class SetupProcessTest : public PlayerTest {
 
 TEST_F(SetupProcessTest, ASetupThatQuitsWhileBlocksRemainEndsItsPackageAtOnce) {
   fake::FakeWizard quitter(machine(), {.programPath = "C:\\Setup\\Quit.exe", .quitAfterPage = 1});
-  PlayUnattended({WriteScript("Ушёл", "C:\\Setup\\Quit.exe"),
+  // The text of the block it stops at is not put into the next setup's window.
+  PlayUnattended({WriteScript("Ушёл", "C:\\Setup\\Quit.exe", 4, "текст"),
                   WriteScript("Второй", wizard.options().programPath)});
   // Without a time-out, only the end of its processes can end the first.
   EXPECT_LT(RunUntilClosed(), 10000);

@@ -5,6 +5,9 @@
 ;   PRODUCT   the product name; it shows in the window caption and names the
 ;             default folder and the uninstall key (default "Demo App")
 ;   OUTFILE   where makensis writes the setup (default wizard.exe)
+;   QUIT_AFTER_WELCOME  when defined, Next on the welcome page ends the setup
+;             (as one that finds nothing to do): its process ends
+;   LINGER    milliseconds the process stays after its window has closed
 ;
 ; What the install leaves behind, for the tests to check:
 ;   <folder>\readme.txt        the payload, a copy of payload.txt
@@ -33,6 +36,9 @@ RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
 !insertmacro MUI_PAGE_WELCOME
+!ifdef QUIT_AFTER_WELCOME
+  !define MUI_PAGE_CUSTOMFUNCTION_PRE QuitBeforeFolderPage
+!endif
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -57,3 +63,15 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
+
+!ifdef QUIT_AFTER_WELCOME
+Function QuitBeforeFolderPage
+  Quit
+FunctionEnd
+!endif
+
+!ifdef LINGER
+Function .onGUIEnd
+  Sleep ${LINGER}
+FunctionEnd
+!endif
