@@ -94,10 +94,11 @@ bool ReplayPress(app::App& app, WindowHandle target, const MouseEvent& event, ui
 }
 
 // The folder a program starts in: its own, as a user starting it from
-// Explorer gets (old setups open their files by relative name).
+// Explorer gets (old setups open their files by relative name). A drive
+// root keeps its backslash: "C:" alone is the drive's current folder.
 std::string ProgramFolderOf(const std::string& program) {
   std::string folder = app::FolderOfPath(program);
-  if (folder.size() == 2 && folder[1] == ':') folder += '\\';  // "C:" alone is a drive's current folder
+  if (folder.size() == 2 && folder[1] == ':') folder += '\\';
   return folder;
 }
 

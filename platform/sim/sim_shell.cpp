@@ -40,7 +40,9 @@ void SimShell::RegisterProgram(const std::string& path,
   programs_[text::FoldCase(path)] = std::move(onStart);
 }
 
-void SimShell::MarkDownloaded(const std::string& path) { downloaded_.insert(text::FoldCase(path)); }
+void SimShell::MarkDownloaded(const std::string& path) {
+  downloaded_.insert(text::FoldCase(path));
+}
 
 int SimShell::NewProcess(const std::string& path, const std::string& parameters,
                          const std::string& directory, int job) {

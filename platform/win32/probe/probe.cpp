@@ -335,7 +335,8 @@ int ListProcesses() {
   std::wstring out;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
     out += std::to_wstring(entry.th32ProcessID) + L"\t" +
            std::to_wstring(entry.th32ParentProcessID) + L"\t" + Escape(entry.szExeFile) + L"\n";
   }
@@ -352,9 +353,10 @@ int MutexExists(const wchar_t* name) {
 }
 
 int Usage() {
-  fwprintf(stderr,
-           L"usage: probe [list] | text HWND | items HWND | reg KEY VALUE | acp | drivetype ROOT "
-           L"| run DIR LINE | send HWND MSG [WPARAM [LPARAM]] | clip TEXT | ps | mutex NAME | hold\n");
+  fwprintf(
+      stderr,
+      L"usage: probe [list] | text HWND | items HWND | reg KEY VALUE | acp | drivetype ROOT "
+      L"| run DIR LINE | send HWND MSG [WPARAM [LPARAM]] | clip TEXT | ps | mutex NAME | hold\n");
   return 1;
 }
 
