@@ -68,6 +68,9 @@ class App {
   platform::WindowHandle lastTargetWindow = 0;   // window of the last press
   int mouseScaleX = 0, mouseScaleY = 0;          // absolute mouse units per screen pixel
   script::ControlBarLink* controlBar = nullptr;  // the open control bar, null when closed
+  // The setup the player launched last, followed until its processes end
+  // (null when none is followed).
+  std::unique_ptr<platform::Process> setupProcess;
 
   // Recording or playing: what the control bar does when it opens.
   bool recordingMode = false;

@@ -18,6 +18,12 @@ using dialogs::stat_result::kNotStarted;
 constexpr int kQuietTicksAfterBlock = 3;
 constexpr int kQuietTicksBetweenAttempts = 13;
 constexpr int kForegroundAttempts = 3;
+// How long the next package waits for the previous setup's processes and
+// for Windows Installer before it starts anyway.
+constexpr long long kPreviousSetupWaitMs = 60000;
+// Exists while Windows Installer installs; another MSI package started then
+// fails with 1618.
+constexpr const char* kInstallerMutex = "Global\\_MSIExecute";
 
 std::string StartFailureText(script::StartFailure failure) {
   switch (failure) {
@@ -44,6 +50,7 @@ void Player::Reset() {
   paused_ = advancePending_ = broughtForward_ = packageByMessages_ = false;
   queueIndex_ = 0;
   waiting_ = Waiting::None;
+  previousWaitSinceMs_ = -1;
   failures_.clear();
   byMessages_.clear();
 }
@@ -82,6 +89,7 @@ void Player::OnAdvanceTick() {
   // The position in the queue, not the path, says which script comes next,
   // so a queue that names one script twice still ends.
   if (queueIndex_ < QueueSize()) {
+    if (WaitForPreviousSetup()) return;
     StartNextScript();
   } else {
     FinishQueue();
@@ -108,6 +116,21 @@ void Player::StartNextScript() {
     RecordFailure(StartFailureText(why), /*withWindow=*/false, read);
     packageOpen_ = false;
   }
+}
+
+bool Player::WaitForPreviousSetup() {
+  const bool busy = (app_.setupProcess && app_.setupProcess->Running()) ||
+                    app_.platform.shell.MutexExists(kInstallerMutex);
+  const long long now = app_.platform.system.TickCountMs();
+  if (!busy || (previousWaitSinceMs_ >= 0 && now - previousWaitSinceMs_ >= kPreviousSetupWaitMs)) {
+    previousWaitSinceMs_ = -1;
+    app_.setupProcess.reset();  // what still runs now is no longer this run's concern
+    return false;
+  }
+  if (previousWaitSinceMs_ < 0) previousWaitSinceMs_ = now;
+  bar_.lblAct.SetText("Ожидание завершения предыдущей установки");
+  bar_.tmrExit.SetEnabled(true);
+  return true;
 }
 
 void Player::FinishQueue() {
@@ -166,7 +189,14 @@ void Player::OnTargetMissing() {
   }
   bar_.lblAct.SetText("Поиск окна");
   waiting_ = Waiting::NotFound;
-  if (TimedOut()) GiveUp("окно не найдено");
+  if (SetupEnded()) {
+    // No window of a process tree that has ended can appear any more.
+    bar_.tmrDo.SetEnabled(false);
+    bar_.tmrExit.SetEnabled(true);
+    EndPackage(kNotStarted, "программа установки завершилась", /*withWindow=*/true);
+  } else if (TimedOut()) {
+    GiveUp("окно не найдено");
+  }
 }
 
 void Player::OnTargetFound(platform::WindowHandle target) {
@@ -253,7 +283,11 @@ void Player::GiveUp(const std::string& reason) {
   bar_.tmrDo.SetEnabled(false);
   bar_.tmrExit.SetEnabled(true);
   EndPackage(kNotStarted, reason, /*withWindow=*/true);
+  // After the screenshot: the next setup starts without this one's windows.
+  if (app_.setupProcess) app_.setupProcess->Terminate();
 }
+
+bool Player::SetupEnded() const { return app_.setupProcess && !app_.setupProcess->Running(); }
 
 void Player::PausePlay() {
   paused_ = true;
@@ -285,6 +319,7 @@ void Player::Next() {
   bar_.tmrDo.SetEnabled(false);
   bar_.tmrExit.SetEnabled(true);
   EndPackage(kInterrupted, "прервано пользователем", /*withWindow=*/true);
+  app_.setupProcess.reset();  // left running: the next script starts at once
 }
 
 void Player::Stop() {

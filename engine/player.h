@@ -67,6 +67,10 @@ class Player {
 
   int QueueSize() const;
   void StartNextScript();
+  // True while the previous setup's processes run or Windows Installer is
+  // busy, for a bounded time: the advance timer then asks again.
+  bool WaitForPreviousSetup();
+  bool SetupEnded() const;  // the followed setup's processes have all ended
   void FinishQueue();
   void OnTargetFound(platform::WindowHandle target);
   void OnTargetMissing();
@@ -105,6 +109,7 @@ class Player {
   int queueIndex_ = 0;        // of the current script in the play queue
   Waiting waiting_ = Waiting::None;
   long long waitingSinceMs_ = 0;
+  long long previousWaitSinceMs_ = -1;  // -1: not waiting for the previous setup
   std::vector<PackageFailure> failures_;
   std::vector<PackageByMessages> byMessages_;
 };

@@ -1,5 +1,7 @@
 #pragma once
 // Starting programs and documents through the shell.
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/desktop.h"
@@ -8,6 +10,45 @@ namespace platform {
 
 constexpr int kShowNormal = 5;  // SW_SHOW
 
+// ShellExecuteEx mask bits; the values are those of the Win32 API.
+namespace see {
+constexpr uint32_t kNoCloseProcess = 0x00000040;  // hand back the started process
+constexpr uint32_t kFlagNoUi = 0x00000400;        // errors return, no message box
+constexpr uint32_t kNoZoneChecks = 0x00800000;    // no security warning for the file's zone
+}  // namespace see
+
+// A program started by Shell::Launch, with every process it starts in turn
+// (they share a job object). Destroying it stops following; the processes
+// go on.
+class Process {
+ public:
+  virtual ~Process() = default;
+  // True while the process, or a process it started, still runs. When no
+  // job could hold the tree (FollowsTree false), only the process itself
+  // counts.
+  virtual bool Running() const = 0;
+  virtual bool FollowsTree() const = 0;
+  // Ends the process and every process of its tree.
+  virtual void Terminate() = 0;
+  // Waits up to `ms` until the program waits for input with nothing queued;
+  // false when it did not within that time (or is no windowed program).
+  virtual bool WaitForInputIdle(int ms) = 0;
+};
+
+struct LaunchRequest {
+  WindowHandle owner = 0;
+  std::string file, parameters, directory;  // empty parameters and directory: none
+  uint32_t mask = 0;                        // see::*
+  int showCommand = kShowNormal;
+};
+
+struct Launched {
+  bool started = false;
+  // Null when the shell started no process of its own (a document handed
+  // to a program that runs already) or kNoCloseProcess was not asked for.
+  std::unique_ptr<Process> process;
+};
+
 class Shell {
  public:
   virtual ~Shell() = default;
@@ -15,6 +56,11 @@ class Shell {
   virtual long Execute(WindowHandle owner, const std::string& operation, const std::string& file,
                        const std::string& parameters, const std::string& directory,
                        int showCommand) = 0;
+  // ShellExecuteEx with the verb "open".
+  virtual Launched Launch(const LaunchRequest& request) = 0;
+  // True while a mutex of that name exists in any process (Windows Installer
+  // holds "Global\\_MSIExecute" while it installs).
+  virtual bool MutexExists(const std::string& name) const = 0;
 };
 
 }  // namespace platform

@@ -17,7 +17,9 @@ using platform::Point;
 using platform::WindowHandle;
 
 constexpr int kMaxWindowText = 255;
-constexpr long kShellSuccessAbove = 32;
+// A setup that takes no input this long after its start gets the first
+// block anyway (a bootstrapper's window comes from a child process).
+constexpr int kInputIdleWaitMs = 5000;
 // Deeper than any real window tree; ends the walk should a tree ever loop.
 constexpr int kMaxWindowDepth = 256;
 
@@ -109,6 +111,15 @@ PressResult ReplayPress(app::App& app, WindowHandle target, const MouseEvent& ev
   return PressResult::Injected;
 }
 
+// The folder a program starts in: its own, as a user starting it from
+// Explorer gets (old setups open their files by relative name). A drive
+// root keeps its backslash: "C:" alone is the drive's current folder.
+std::string ProgramFolderOf(const std::string& program) {
+  std::string folder = app::FolderOfPath(program);
+  if (folder.size() == 2 && folder[1] == ':') folder += '\\';
+  return folder;
+}
+
 Point OffsetFromPress(const app::App& app, const MouseEvent& event) {
   return {app.pressPoint.x + event.x, app.pressPoint.y + event.y};
 }
@@ -187,20 +198,32 @@ bool StartScript(app::App& app, const std::string& path, StartFailure* why) {
   const std::string program = app.Expand(script.ReadProgramPath());
   if (!app::PathExists(files, program)) return fail(StartFailure::ProgramMissing);
   app.pendingPackage.parameters = script.ReadParameters();
-  if (!LaunchProgram(app, program, app.pendingPackage.parameters)) {
-    return fail(StartFailure::LaunchFailed);
-  }
+  platform::Launched launched = LaunchProgram(app, program, app.pendingPackage.parameters);
+  if (!launched.started) return fail(StartFailure::LaunchFailed);
+  app.setupProcess = std::move(launched.process);
+  // A click that reaches a wizard before it reads its input can be lost.
+  if (app.setupProcess) app.setupProcess->WaitForInputIdle(kInputIdleWaitMs);
   if (why) *why = StartFailure::None;
   script.RewindBlocks();
+  // A text the previous script did not get to put belongs to that script.
+  script.block = {};
   if (app.controlBar) app.controlBar->NextDo();
   return true;
 }
 
-bool LaunchProgram(app::App& app, const std::string& program, const std::string& parameters) {
-  if (program.empty()) return false;
-  const long result = app.platform.shell.Execute(BarWindow(app), "open", program, parameters, "",
-                                                 platform::kShowNormal);
-  return result > kShellSuccessAbove;
+platform::Launched LaunchProgram(app::App& app, const std::string& program,
+                                 const std::string& parameters) {
+  if (program.empty()) return {};
+  namespace see = platform::see;
+  platform::LaunchRequest request;
+  request.owner = BarWindow(app);
+  request.file = program;
+  request.parameters = parameters;
+  request.directory = ProgramFolderOf(program);
+  // A security warning or an error box would wait inside a timer tick for a
+  // user whom an unattended run does not have.
+  request.mask = see::kNoCloseProcess | see::kNoZoneChecks | see::kFlagNoUi;
+  return app.platform.shell.Launch(request);
 }
 
 Gesture PlayBlockGesture(app::App& app, WindowHandle target, bool byMessages) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/desktop.h"
+#include "platform/shell.h"
 
 namespace app {
 class App;
@@ -25,14 +26,17 @@ enum class StartFailure {
   None, ScriptMissing, ScriptDamaged, VersionUnsupported, ProgramMissing, LaunchFailed
 };
 
-// Loads the script, checks its version and program, launches the program and
-// hands over to the control bar's NextDo. Every failure stops tmrDo, starts
+// Loads the script, checks its version and program, launches the program
+// (kept in App::setupProcess), waits a bounded time for it to take input,
+// and hands over to the control bar's NextDo. Every failure stops tmrDo, starts
 // tmrExit and closes the statistics entry with result 0 (and says why in
 // `why` when given); true on success.
 bool StartScript(app::App& app, const std::string& path, StartFailure* why = nullptr);
-// Starts the program through the shell, owned by the control bar; true when
-// it started.
-bool LaunchProgram(app::App& app, const std::string& program, const std::string& parameters);
+// Starts the program through the shell, owned by the control bar, in its own
+// folder, with no security warning or error box that would wait for a user.
+// The result says whether it started and holds its process when there is one.
+platform::Launched LaunchProgram(app::App& app, const std::string& program,
+                                 const std::string& parameters);
 // How a block's gesture went.
 enum class Gesture {
   Played,            // injected as mouse input (or nothing to play)

@@ -9,9 +9,98 @@ constexpr long kFileNotFound = 2;
 constexpr long kStarted = 42;
 }  // namespace
 
+class SimShell::FollowedProcess : public platform::Process {
+ public:
+  FollowedProcess(SimShell& shell, int process, int job)
+      : shell_(shell), process_(process), job_(job) {}
+  bool Running() const override {
+    return job_ != 0 ? shell_.JobRunning(job_) : shell_.ProcessRunning(process_);
+  }
+  bool FollowsTree() const override { return job_ != 0; }
+  void Terminate() override {
+    if (job_ == 0) return shell_.Terminate(process_);
+    std::vector<int> tree;
+    for (const auto& [id, proc] : shell_.processes_) {
+      if (proc.job == job_) tree.push_back(id);
+    }
+    for (int id : tree) shell_.Terminate(id);
+  }
+  bool WaitForInputIdle(int) override {
+    ++shell_.idleWaits;
+    return shell_.ProcessRunning(process_);
+  }
+
+ private:
+  SimShell& shell_;
+  int process_, job_;
+};
+
 void SimShell::RegisterProgram(const std::string& path,
-                               std::function<void(const std::string&)> onStart) {
+                               std::function<void(const ProgramStart&)> onStart) {
   programs_[text::FoldCase(path)] = std::move(onStart);
+}
+
+void SimShell::MarkDownloaded(const std::string& path) {
+  downloaded_.insert(text::FoldCase(path));
+}
+
+int SimShell::NewProcess(const std::string& path, const std::string& parameters,
+                         const std::string& directory, int job) {
+  const int id = nextProcess_++;
+  processes_[id].job = job;
+  auto it = programs_.find(text::FoldCase(path));
+  if (it != programs_.end() && it->second) it->second({id, parameters, directory});
+  return id;
+}
+
+int SimShell::StartChild(int parent, const std::string& path, const std::string& parameters,
+                         bool breakaway) {
+  if (!files_.Exists(path)) return 0;
+  auto it = processes_.find(parent);
+  const int job = breakaway || it == processes_.end() ? 0 : it->second.job;
+  return NewProcess(path, parameters, "", job);
+}
+
+void SimShell::ExitProcess(int process) {
+  auto it = processes_.find(process);
+  if (it != processes_.end()) it->second.running = false;
+}
+
+void SimShell::OnTerminate(int process, std::function<void()> onTerminate) {
+  auto it = processes_.find(process);
+  if (it != processes_.end()) it->second.onTerminate = std::move(onTerminate);
+}
+
+bool SimShell::ProcessRunning(int process) const {
+  auto it = processes_.find(process);
+  return it != processes_.end() && it->second.running;
+}
+
+int SimShell::RunningProcesses() const {
+  int count = 0;
+  for (const auto& [id, proc] : processes_) count += proc.running ? 1 : 0;
+  return count;
+}
+
+bool SimShell::JobRunning(int job) const {
+  for (const auto& [id, proc] : processes_) {
+    if (proc.job == job && proc.running) return true;
+  }
+  return false;
+}
+
+void SimShell::Terminate(int process) {
+  auto it = processes_.find(process);
+  if (it == processes_.end() || !it->second.running) return;
+  it->second.running = false;
+  ++terminations;
+  if (it->second.onTerminate) it->second.onTerminate();
+}
+
+void SimShell::CheckZone(const std::string& file, uint32_t mask) {
+  if (downloaded_.count(text::FoldCase(file)) && !(mask & platform::see::kNoZoneChecks)) {
+    throw Hung("the shell's security warning waits for an answer: " + file);
+  }
 }
 
 long SimShell::Execute(platform::WindowHandle owner, const std::string& operation,
@@ -24,9 +113,30 @@ long SimShell::Execute(platform::WindowHandle owner, const std::string& operatio
     return result;
   }
   if (!files_.Exists(file)) return kFileNotFound;
-  auto it = programs_.find(text::FoldCase(file));
-  if (it != programs_.end() && it->second) it->second(parameters);
+  CheckZone(file, 0);
+  NewProcess(file, parameters, directory, 0);
   return kStarted;
+}
+
+platform::Launched SimShell::Launch(const platform::LaunchRequest& request) {
+  launches.push_back({request.owner, "open", request.file, request.parameters, request.directory,
+                      request.showCommand, request.mask});
+  const bool failed = failWith != 0 || !files_.Exists(request.file);
+  failWith = 0;
+  if (failed) {
+    if (!(request.mask & platform::see::kFlagNoUi)) {
+      throw Hung("the shell's error box waits for an answer: " + request.file);
+    }
+    return {};
+  }
+  CheckZone(request.file, request.mask);
+  const int job = refuseJobs ? 0 : nextJob_++;
+  const int process = NewProcess(request.file, request.parameters, request.directory, job);
+  platform::Launched launched{true, nullptr};
+  if (request.mask & platform::see::kNoCloseProcess) {
+    launched.process = std::make_unique<FollowedProcess>(*this, process, job);
+  }
+  return launched;
 }
 
 }  // namespace sim

@@ -1,8 +1,16 @@
 #pragma once
-// Programs started through the shell. A test registers a fake program by its
-// path; launching it runs the test's callback, which may build its windows.
+// Programs started through the shell, and the processes they run as. A test
+// registers a fake program by its path; launching it makes a process and
+// runs the test's callback, which may build its windows, start children and
+// end its process. As on Windows, a launch of a file marked as downloaded
+// from the Internet shows the shell's modal security warning unless the
+// zone check is turned off, and a failed ShellExecuteEx shows an error box
+// unless asked for no user interface: both wait for a user, so the sim
+// throws Hung, since nobody answers them.
 #include <functional>
 #include <map>
+#include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,27 +19,75 @@
 
 namespace sim {
 
+// A call that would not return before a user answers a modal window.
+struct Hung : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 class SimShell : public platform::Shell {
  public:
   explicit SimShell(SimFileSystem& files) : files_(files) {}
 
-  struct Launch {
+  struct LaunchCall {
     platform::WindowHandle owner;
     std::string operation, file, parameters, directory;
     int showCommand;
+    uint32_t mask = 0;  // of ShellExecuteEx; 0 for ShellExecute
   };
-  std::vector<Launch> launches;
-  long failWith = 0;  // when nonzero, the next launch returns this value
+  std::vector<LaunchCall> launches;
+  long failWith = 0;  // when nonzero, the next launch fails (ShellExecute returns this value)
 
-  void RegisterProgram(const std::string& path, std::function<void(const std::string&)> onStart);
+  // What a started program gets: its process id and command.
+  struct ProgramStart {
+    int process = 0;
+    std::string parameters, directory;
+  };
+  void RegisterProgram(const std::string& path, std::function<void(const ProgramStart&)> onStart);
+  // The file carries the Internet zone's mark (downloaded, or on a share
+  // outside the intranet zone).
+  void MarkDownloaded(const std::string& path);
+
+  // Processes. A process started by another one (CreateProcess) belongs to
+  // its parent's job unless it breaks away; a launch puts its process into a
+  // job of its own unless `refuseJobs` (a host whose own job allows no
+  // nested one, as before Windows 8): the launch is then followed alone.
+  int StartChild(int parent, const std::string& path, const std::string& parameters,
+                 bool breakaway = false);  // 0 when the file is missing
+  void ExitProcess(int process);
+  // What ending the process from outside takes with it (its windows).
+  void OnTerminate(int process, std::function<void()> onTerminate);
+  bool ProcessRunning(int process) const;
+  int RunningProcesses() const;
+  bool refuseJobs = false;
+  int terminations = 0;  // processes ended from outside
+  int idleWaits = 0;     // WaitForInputIdle calls
+
+  std::set<std::string> mutexes;  // named mutexes that exist
 
   long Execute(platform::WindowHandle owner, const std::string& operation, const std::string& file,
                const std::string& parameters, const std::string& directory,
                int showCommand) override;
+  platform::Launched Launch(const platform::LaunchRequest& request) override;
+  bool MutexExists(const std::string& name) const override { return mutexes.count(name) > 0; }
 
  private:
+  class FollowedProcess;
+  struct Proc {
+    int job = 0;  // 0: none
+    bool running = true;
+    std::function<void()> onTerminate;
+  };
+  int NewProcess(const std::string& path, const std::string& parameters,
+                 const std::string& directory, int job);
+  void CheckZone(const std::string& file, uint32_t mask);
+  bool JobRunning(int job) const;
+  void Terminate(int process);
+
   SimFileSystem& files_;
-  std::map<std::string, std::function<void(const std::string&)>> programs_;
+  std::map<std::string, std::function<void(const ProgramStart&)>> programs_;
+  std::set<std::string> downloaded_;
+  std::map<int, Proc> processes_;
+  int nextProcess_ = 1000, nextJob_ = 1;
 };
 
 }  // namespace sim

@@ -113,6 +113,8 @@ class Win32Shell : public platform::Shell {
   long Execute(platform::WindowHandle owner, const std::string& operation, const std::string& file,
                const std::string& parameters, const std::string& directory,
                int showCommand) override;
+  platform::Launched Launch(const platform::LaunchRequest& request) override;
+  bool MutexExists(const std::string& name) const override;
 };
 
 inline HWND ToHwnd(platform::WindowHandle h) { return reinterpret_cast<HWND>(h); }

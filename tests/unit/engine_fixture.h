@@ -88,7 +88,9 @@ class EngineTest : public ::testing::Test {
 // A script of one click on Next, then one on Finish, saved for playback.
 class PlayerTest : public EngineTest {
  protected:
-  std::string WriteScript(const std::string& name, const std::string& program, int clicks = 4) {
+  // `secondText`: the text the second block puts into its button.
+  std::string WriteScript(const std::string& name, const std::string& program, int clicks = 4,
+                          const std::string& secondText = "") {
     script::ScriptBuffer& s = app().script;
     s.NewScript("");
     for (int i = 0; i < clicks; ++i) {
@@ -96,6 +98,7 @@ class PlayerTest : public EngineTest {
       s.block.windowPath = {{"#32770", wizard.options().caption, 1},
                             {"Button", i + 1 == clicks ? "&Готово" : "&Далее >", 1}};
       s.block.mouseEvents = {{1, act::kPress, 10, 10}, {1, act::kRelease, 0, 0}};
+      s.block.blockText = i == 1 ? secondText : "";
       s.AppendBlock();
     }
     s.AppendProgramPath(program);

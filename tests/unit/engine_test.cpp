@@ -257,6 +257,10 @@ TEST_F(PlayerTest, UnattendedRunGivesUpAfterItsTimeOutAndReportsWhere) {
   EXPECT_EQ(statShown, 0);
   EXPECT_TRUE(second.finished);
   EXPECT_EQ(ui().exitCode, 1);
+  // The given-up setup was ended before the next one started.
+  EXPECT_FALSE(machine().shell.ProcessRunning(wizard.process));
+  EXPECT_FALSE(wizard.running());
+  EXPECT_EQ(machine().shell.terminations, 1);
   const auto report = machine().files.ReadFile("C:\\Отчёты\\run.txt");
   ASSERT_TRUE(report);
   EXPECT_NE(report->find("Не завершено: Застрял (строка 1)\r\n  Блок: 1 из 4\r\n"
@@ -268,6 +272,81 @@ TEST_F(PlayerTest, UnattendedRunGivesUpAfterItsTimeOutAndReportsWhere) {
   ASSERT_TRUE(png);
   EXPECT_EQ(png->substr(0, 8), "\x89PNG\r\n\x1a\n");
   EXPECT_FALSE(machine().files.FindEntry("C:\\Отчёты\\run-2.png"));
+}
+
+// Unattended runs with a report, and the report's text.
+class SetupProcessTest : public PlayerTest {
+ protected:
+  static constexpr const char* kReport = "C:\\Отчёты\\run.txt";
+  void PlayUnattended(std::vector<std::string> scripts, int timeoutSeconds = 0) {
+    machine().files.MakeFolders("C:\\Отчёты");
+    app().unattended = app::UnattendedRun{0, timeoutSeconds, kReport};
+    Play(std::move(scripts));
+  }
+  // Runs the timers until the bar closes or `ms` pass; the time it took.
+  long long RunUntilClosed(long long ms = 120000) {
+    const long long start = ui().nowMs;
+    while (bar().IsOpen() && ui().nowMs - start < ms) ui().AdvanceTime(100);
+    return ui().nowMs - start;
+  }
+  std::string Report() { return machine().files.ReadFile(kReport).value_or(""); }
+};
+
+TEST_F(SetupProcessTest, ASetupThatQuitsWhileBlocksRemainEndsItsPackageAtOnce) {
+  fake::FakeWizard quitter(machine(), {.programPath = "C:\\Setup\\Quit.exe", .quitAfterPage = 1});
+  // The text of the block it stops at is not put into the next setup's window.
+  PlayUnattended({WriteScript("Ушёл", "C:\\Setup\\Quit.exe", 4, "текст"),
+                  WriteScript("Второй", wizard.options().programPath)});
+  // Without a time-out, only the end of its processes can end the first.
+  EXPECT_LT(RunUntilClosed(), 10000);
+  EXPECT_TRUE(wizard.finished);
+  EXPECT_EQ(ui().exitCode, 1);
+  EXPECT_NE(Report().find("Не завершено: Ушёл (строка 1)\r\n  Блок: 2 из 4\r\n"), std::string::npos)
+      << Report();
+  EXPECT_NE(Report().find("  Причина: программа установки завершилась\r\n"), std::string::npos);
+}
+
+TEST_F(SetupProcessTest, ABootstrapperIsFollowedThroughItsChildsWizard) {
+  const std::string boot = "C:\\Setup\\Boot.exe";
+  machine().files.PutFile(boot, "MZ");
+  machine().shell.RegisterProgram(boot, [this](const sim::SimShell::ProgramStart& start) {
+    machine().shell.StartChild(start.process, wizard.options().programPath, "");
+    machine().shell.ExitProcess(start.process);
+  });
+  PlayUnattended({WriteScript("Через загрузчик", boot)});
+  RunUntilClosed();
+  EXPECT_TRUE(wizard.finished);
+  EXPECT_EQ(ui().exitCode, 0) << Report();
+}
+
+TEST_F(SetupProcessTest, TheNextPackageWaitsForThePreviousSetupAndWindowsInstaller) {
+  // Two MSI packages: the first one's msiexec holds the installer for 3 s
+  // after its last window; the second fails with 1618 when it starts then.
+  fake::WizardOptions msi{.programPath = "C:\\Setup\\Один.msi", .lingerMs = 3000, .msi = true};
+  fake::FakeWizard first(machine(), msi);
+  msi.programPath = "C:\\Setup\\Два.msi";
+  fake::FakeWizard second(machine(), msi);
+  PlayUnattended({WriteScript("Один", first.options().programPath),
+                  WriteScript("Два", second.options().programPath)});
+  for (int i = 0; i < 200 && !first.finished; ++i) ui().AdvanceTime(100);
+  ASSERT_TRUE(first.finished);
+  ui().AdvanceTime(2500);
+  EXPECT_TRUE(second.launchParameters.empty());
+  EXPECT_EQ(bar().lblAct.text(), "Ожидание завершения предыдущей установки");
+  ui().AdvanceTime(600);
+  EXPECT_EQ(second.launchParameters.size(), 1u);
+  RunUntilClosed();
+  EXPECT_TRUE(second.finished);
+  EXPECT_EQ(ui().exitCode, 0) << Report();
+}
+
+TEST_F(SetupProcessTest, AnInstallerThatStaysBusyDelaysTheFirstPackageByAMinuteAtMost) {
+  machine().shell.mutexes.insert(fake::kInstallerMutex);  // another installation, for ever
+  PlayUnattended({WriteScript("Demo", wizard.options().programPath)});
+  ui().AdvanceTime(59000);
+  EXPECT_TRUE(wizard.launchParameters.empty());
+  ui().AdvanceTime(1200);
+  EXPECT_EQ(wizard.launchParameters.size(), 1u);
 }
 
 TEST(WindowFinder, OrdinalsOwnedDialogsAndTheDesktop) {

@@ -8,7 +8,7 @@ FakeWizard::FakeWizard(sim::SimMachine& machine, WizardOptions options)
     : machine_(machine), options_(std::move(options)) {
   machine_.files.PutFile(options_.programPath, "MZ");
   machine_.shell.RegisterProgram(options_.programPath,
-                                 [this](const std::string& parameters) { Launch(parameters); });
+                                 [this](const sim::SimShell::ProgramStart& s) { Launch(s); });
 }
 
 WindowHandle FakeWizard::AddChild(const std::string& className, const std::string& caption,
@@ -19,11 +19,19 @@ WindowHandle FakeWizard::AddChild(const std::string& className, const std::strin
       {r.left + client.left, r.top + client.top, client.width, client.height});
 }
 
-void FakeWizard::Launch(const std::string& parameters) {
-  launchParameters.push_back(parameters);
+void FakeWizard::Launch(const sim::SimShell::ProgramStart& start) {
+  launchParameters.push_back(start.parameters);
   Close();
   ++launches_;
   finished = cancelled = false;
+  process = start.process;
+  if (options_.msi && machine_.shell.MutexExists(kInstallerMutex)) return EndProcess();
+  machine_.shell.OnTerminate(process, [this] {
+    if (dialog != 0) machine_.desktop.RemoveWindow(dialog);
+    dialog = title = edit = back = next = cancel = 0;
+    installing_ = false;
+    ReleaseMutex();
+  });
   sim::SimDesktop& desktop = machine_.desktop;
   dialog = desktop.AddWindow(0, kDialogClass, options_.caption, options_.rect);
   const int bottom = options_.rect.height - 40;
@@ -37,6 +45,7 @@ void FakeWizard::Launch(const std::string& parameters) {
   });
   desktop.SetOnClick(next, [this] {
     if (!machine_.desktop.IsEnabled(next)) ++disabledClicks;
+    if (page_ == options_.quitAfterPage) return Close();
     if (page_ < options_.pageCount) return ShowPage(page_ + 1);
     installedTo = machine_.desktop.WindowText(edit);
     finished = true;
@@ -61,6 +70,10 @@ void FakeWizard::ShowPage(int page) {
   desktop.SetVisible(edit, page == options_.editPage);
   desktop.SetCaption(next, page == options_.pageCount ? kFinishCaption : kNextCaption);
   installing_ = page == options_.installPage;
+  if (installing_ && options_.msi) {
+    machine_.shell.mutexes.insert(kInstallerMutex);
+    holdsMutex_ = true;
+  }
   desktop.SetEnabled(back, !installing_);
   desktop.SetEnabled(next, !installing_);
   if (installing_ && options_.installMs > 0) {
@@ -107,9 +120,25 @@ void FakeWizard::AskToCancel() {
 
 void FakeWizard::Close() {
   if (question != 0) machine_.desktop.RemoveWindow(question);
-  if (dialog != 0) machine_.desktop.RemoveWindow(dialog);
-  dialog = title = edit = back = next = cancel = question = questionYes = questionNo = 0;
+  question = questionYes = questionNo = 0;
+  if (dialog == 0) return;
+  machine_.desktop.RemoveWindow(dialog);
+  dialog = title = edit = back = next = cancel = 0;
   installing_ = false;
+  if (options_.lingerMs <= 0) return EndProcess();
+  machine_.ui.Schedule(options_.lingerMs, [this, launch = launches_] {
+    if (launch == launches_) EndProcess();
+  });
+}
+
+void FakeWizard::EndProcess() {
+  ReleaseMutex();
+  machine_.shell.ExitProcess(process);
+}
+
+void FakeWizard::ReleaseMutex() {
+  if (holdsMutex_) machine_.shell.mutexes.erase(kInstallerMutex);
+  holdsMutex_ = false;
 }
 
 WindowHandle FakeWizard::Cover() {

@@ -8,6 +8,12 @@
 // installation is done: `installMs` later on the machine's virtual clock
 // (SimUi::AdvanceTime), or when the test calls FinishInstalling(). A
 // covering window can be put over the buttons on demand.
+//
+// Its process ends when its window closes (or `lingerMs` later, as msiexec
+// finishing its work); ended from outside, its window goes too. As an MSI
+// package it holds Windows Installer's mutex from the install page to its
+// end, and exits at once, without a window, when another installation holds
+// it (error 1618).
 #include <string>
 #include <vector>
 
@@ -25,7 +31,12 @@ struct WizardOptions {
   std::string folder = "C:\\Program Files\\Demo App";
   bool confirmCancel = false;  // "Отмена" asks in a message box of its own
   sim::ScreenRect rect{262, 184, 500, 400};
+  long long lingerMs = 0;  // the process outlives its window by this much
+  bool msi = false;
+  int quitAfterPage = 0;   // nonzero: "Далее >" on this page ends the setup
 };
+
+constexpr const char* kInstallerMutex = "Global\\_MSIExecute";
 
 class FakeWizard {
  public:
@@ -48,6 +59,7 @@ class FakeWizard {
   std::vector<std::string> launchParameters;  // one per launch
   bool finished = false, cancelled = false;
   int disabledClicks = 0;  // clicks that reached a disabled button (by a message)
+  int process = 0;  // of the last launch
   std::string installedTo;  // the folder field's text when it finished
 
   // Windows of the running wizard, 0 when it is not running.
@@ -60,7 +72,9 @@ class FakeWizard {
   void MoveTo(int left, int top);  // the wizard with all its controls
 
  private:
-  void Launch(const std::string& parameters);
+  void Launch(const sim::SimShell::ProgramStart& start);
+  void EndProcess();
+  void ReleaseMutex();
   void ShowPage(int page);
   void Close();
   void AskToCancel();
@@ -71,6 +85,7 @@ class FakeWizard {
   WizardOptions options_;
   int page_ = 0;
   bool installing_ = false;
+  bool holdsMutex_ = false;
   int launches_ = 0;  // a scheduled finish belongs to the launch that started it
   platform::WindowHandle cover_ = 0;
 };

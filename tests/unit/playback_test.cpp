@@ -246,27 +246,40 @@ TEST_F(PlaybackTest, WindowKinds) {
   EXPECT_FALSE(script::IsControlBarWindow(app(), bar.window));
 }
 
-TEST_F(PlaybackTest, LaunchThroughTheShellOwnedByTheBar) {
+TEST_F(PlaybackTest, LaunchInTheSetupsFolderWithoutPromptsAndKeepItsProcess) {
   const std::string program = wizard.options().programPath;
-  EXPECT_TRUE(script::LaunchProgram(app(), program, ""));
+  // Downloaded: a plain ShellExecute shows the security warning and waits.
+  sim.machine.shell.MarkDownloaded(program);
+  EXPECT_THROW(sim.machine.shell.Execute(0, "open", program, "", "", 5), sim::Hung);
+  sim.machine.shell.launches.clear();
+
+  platform::Launched launched = script::LaunchProgram(app(), program, "");
+  EXPECT_TRUE(launched.started);
+  ASSERT_TRUE(launched.process);
+  EXPECT_TRUE(launched.process->Running());
+  EXPECT_TRUE(launched.process->FollowsTree());
   ASSERT_EQ(sim.machine.shell.launches.size(), 1u);
-  const sim::SimShell::Launch& launch = sim.machine.shell.launches[0];
+  const sim::SimShell::LaunchCall& launch = sim.machine.shell.launches[0];
   EXPECT_EQ(launch.owner, bar.window);
-  EXPECT_EQ(launch.operation, "open");
   EXPECT_EQ(launch.file, program);
   EXPECT_EQ(launch.parameters, "");
-  EXPECT_EQ(launch.directory, "");
+  EXPECT_EQ(launch.directory, "C:\\Setup");
   EXPECT_EQ(launch.showCommand, 5);
   EXPECT_EQ(wizard.launchParameters.back(), "");
+  desktop().UserClick(desktop().ClientToScreen(wizard.cancel, {5, 5}));  // the setup ends
+  EXPECT_FALSE(launched.process->Running());
 
-  EXPECT_FALSE(script::LaunchProgram(app(), "", "/S"));
+  // Failures return at once, without an error box waiting for a user.
+  EXPECT_FALSE(script::LaunchProgram(app(), "", "/S").started);
   EXPECT_EQ(sim.machine.shell.launches.size(), 1u);
   sim.machine.shell.failWith = 32;
-  EXPECT_FALSE(script::LaunchProgram(app(), program, "/S"));
-  sim.machine.shell.failWith = 33;
-  EXPECT_TRUE(script::LaunchProgram(app(), program, "/S"));
+  EXPECT_FALSE(script::LaunchProgram(app(), program, "/S").started);
+  EXPECT_FALSE(script::LaunchProgram(app(), "C:\\Setup\\Нет такого.exe", "/S").started);
+  sim.machine.files.PutFile("C:\\setup.exe", "MZ");
+  EXPECT_TRUE(script::LaunchProgram(app(), "C:\\setup.exe", "/S").started);
+  EXPECT_EQ(sim.machine.shell.launches.back().directory, "C:\\");
   app().controlBar = nullptr;
-  EXPECT_TRUE(script::LaunchProgram(app(), program, "/S"));
+  EXPECT_TRUE(script::LaunchProgram(app(), program, "/S").started);
   EXPECT_EQ(sim.machine.shell.launches.back().owner, 0u);
 }
 
@@ -325,6 +338,8 @@ TEST_F(StartScriptTest, LaunchesTheExpandedProgramAndHandsOverToTheBar) {
   EXPECT_EQ(app().pendingPackage.parameters, "/lang=ru");
   EXPECT_EQ(bar.nextDos, 1);
   EXPECT_EQ(bar.stepStops + bar.advanceStarts, 0);
+  ASSERT_TRUE(app().setupProcess);  // followed, and given time to take input first
+  EXPECT_EQ(sim.machine.shell.idleWaits, 1);
   EXPECT_EQ(app().script.readPosition(), script::kFirstBlockOffset);
   EXPECT_EQ(app().script.blocksRead(), 0);
   EXPECT_TRUE(app().script.ReadNextBlock());

@@ -20,6 +20,9 @@
 //                         sends a message (numbers, decimal or 0x hex) and
 //                         prints the window's answer as a decimal number
 //   probe clip TEXT       puts TEXT on the clipboard as Unicode text
+//   probe ps              one line per running process: process id, parent
+//                         process id and executable name, tab-separated
+//   probe mutex NAME      exit code 0 when a mutex of that name exists, 2 when not
 //   probe hold            prints "ready", then waits until its standard input
 //                         is closed; while it runs, Wine keeps its services
 //                         up, so each further Wine command starts at once
@@ -32,6 +35,7 @@
 // backslash, tab, CR and LF are written as \\, \t, \r and \n.
 // Exit codes: 0 success, 1 bad usage or failure, 2 registry value absent.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -325,10 +329,34 @@ int HoldUntilInputCloses() {
   return 0;
 }
 
+int ListProcesses() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 1;
+  std::wstring out;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    out += std::to_wstring(entry.th32ProcessID) + L"\t" +
+           std::to_wstring(entry.th32ParentProcessID) + L"\t" + Escape(entry.szExeFile) + L"\n";
+  }
+  CloseHandle(snapshot);
+  return WriteOut(out) ? 0 : 1;
+}
+
+int MutexExists(const wchar_t* name) {
+  HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, name);
+  const DWORD error = GetLastError();
+  if (!mutex) return error == ERROR_ACCESS_DENIED ? 0 : 2;
+  CloseHandle(mutex);
+  return 0;
+}
+
 int Usage() {
-  fwprintf(stderr,
-           L"usage: probe [list] | text HWND | items HWND | reg KEY VALUE | acp | drivetype ROOT "
-           L"| run DIR LINE | send HWND MSG [WPARAM [LPARAM]] | clip TEXT | hold\n");
+  fwprintf(
+      stderr,
+      L"usage: probe [list] | text HWND | items HWND | reg KEY VALUE | acp | drivetype ROOT "
+      L"| run DIR LINE | send HWND MSG [WPARAM [LPARAM]] | clip TEXT | ps | mutex NAME | hold\n");
   return 1;
 }
 
@@ -348,5 +376,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"send" && argc >= 4 && argc <= 6) return SendAndPrint(argc, argv);
   if (command == L"clip" && argc == 3) return SetClipboard(argv[2]);
   if (command == L"hold" && argc == 2) return HoldUntilInputCloses();
+  if (command == L"ps" && argc == 2) return ListProcesses();
+  if (command == L"mutex" && argc == 3) return MutexExists(argv[2]);
   return Usage();
 }

@@ -8,6 +8,9 @@
 ;   LICENSE   a text file of this folder: a licence page after the welcome
 ;             page shows it, and Next stays disabled until its check box
 ;             "Я принимаю условия соглашения" is ticked (default: no such page)
+;   QUIT_AFTER_WELCOME  when defined, Next on the welcome page ends the setup
+;             (as one that finds nothing to do): its process ends
+;   LINGER    milliseconds the process stays after its window has closed
 ;
 ; What the install leaves behind, for the tests to check:
 ;   <folder>\readme.txt        the payload, a copy of payload.txt
@@ -40,6 +43,9 @@ SetCompressor /SOLID lzma
   !define MUI_LICENSEPAGE_CHECKBOX
   !insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !endif
+!ifdef QUIT_AFTER_WELCOME
+  !define MUI_PAGE_CUSTOMFUNCTION_PRE QuitBeforeFolderPage
+!endif
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -64,3 +70,15 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
+
+!ifdef QUIT_AFTER_WELCOME
+Function QuitBeforeFolderPage
+  Quit
+FunctionEnd
+!endif
+
+!ifdef LINGER
+Function .onGUIEnd
+  Sleep ${LINGER}
+FunctionEnd
+!endif
