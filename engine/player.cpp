@@ -129,7 +129,7 @@ void Player::OnStepTick() {
   if (inStepTick_) return;
   inStepTick_ = true;
   const platform::WindowHandle target =
-      FindTargetWindow(app_.platform.desktop, app_.script.block.windowPath);
+      FindTargetWindow(app_.platform.desktop, app_.platform.system, app_.script.block.windowPath);
   if (target == 0) {
     OnTargetMissing();
   } else {
