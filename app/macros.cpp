@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "app/paths.h"
+#include "app/startup.h"
 #include "platform/text.h"
 
 namespace app {
@@ -77,9 +78,12 @@ std::string ProgramFilesFolder(const platform::Registry& registry, const platfor
 bool IsRunningFromDisc(const platform::FileSystem& fs, const std::string& programFolder) {
   const std::string root = text::FirstChars(programFolder, 3);
   if (root.rfind("\\\\", 0) == 0) return false;
-  // A USB stick carries a library from machine to machine just as a CD does.
   const platform::DriveType type = fs.GetDriveType(root);
-  return type == platform::DriveType::CdRom || type == platform::DriveType::Removable;
+  if (type == platform::DriveType::CdRom) return true;
+  // A disc image copied to a USB stick carries its settings file beside the
+  // program; a plain copy of the program on a stick is not a disc.
+  return type == platform::DriveType::Removable &&
+         PathExists(fs, AddBackslash(programFolder) + kIniFileName);
 }
 
 MacroTable BuildMacroTable(const platform::Platform& p) {
@@ -94,9 +98,11 @@ MacroTable BuildMacroTable(const platform::Registry& registry, const platform::S
   t.values[2] = system.WindowsFolder();
   t.values[3] = WithoutTrailingBackslash(system.TempPath());
   const std::string programFolder = system.ProgramFolder();
-  if (IsRunningFromDisc(files, programFolder)) {
-    t.values[MacroTable::kCdRomRow] = text::FirstChars(programFolder, 3);
-  } else {
+  const std::string ownRoot = text::FirstChars(programFolder, 3);
+  if (IsRunningFromDisc(files, programFolder)) t.values[MacroTable::kCdRomRow] = ownRoot;
+  // From a CD-ROM the macro is that drive alone; from a stick the machine's
+  // own CD-ROM drives are looked at too.
+  if (files.GetDriveType(ownRoot) != platform::DriveType::CdRom) {
     for (const std::string& root : files.LogicalDrives()) {
       if (files.GetDriveType(root) == platform::DriveType::CdRom) t.cdromDrives.push_back(root);
     }
@@ -119,12 +125,15 @@ std::string ExpandMacros(const MacroTable& table, const platform::FileSystem& fs
   // The macro always stands at the start of a stored text.
   const std::string rest = text::DropChars(text, kCdRomMacroChars);
   const std::string& ownDrive = table.values[MacroTable::kCdRomRow];
-  if (!ownDrive.empty()) return JoinPath(ownDrive, rest);
+  const std::string onOwnDrive = ownDrive.empty() ? text : JoinPath(ownDrive, rest);
+  if (!ownDrive.empty() && (table.cdromDrives.empty() || PathExists(fs, onOwnDrive))) {
+    return onOwnDrive;
+  }
   for (const std::string& drive : table.cdromDrives) {
     std::string candidate = JoinPath(drive, rest);
     if (PathExists(fs, candidate)) return candidate;
   }
-  return text;
+  return onOwnDrive;
 }
 
 std::string ContractMacros(const MacroTable& table, std::string text) {

@@ -14,12 +14,14 @@ struct MacroTable {
                                                          "%WINDOWS%", "%TEMP%", "%CDROM%"};
   static constexpr size_t kCdRomRow = 4;
   std::array<std::string, 5> values;
-  // CD-ROM drive roots, collected only when the program does not run from one.
+  // CD-ROM drive roots, collected only when the program does not run from
+  // one; from a disc image on a stick they are tried after the stick.
   std::vector<std::string> cdromDrives;
 };
 
-// True when the program runs from a CD-ROM or a removable drive (a USB stick):
-// the settings file beside it is read and %CDROM% is that drive's root.
+// True when the program runs from a CD-ROM, or from a removable drive (a USB
+// stick) with the settings file beside it: that file is read and %CDROM% is
+// that drive's root.
 bool IsRunningFromDisc(const platform::FileSystem& fs, const std::string& programFolder);
 MacroTable BuildMacroTable(const platform::Platform& p);
 // The same from the only services it reads, for tools that have no windows.

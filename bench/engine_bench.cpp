@@ -51,8 +51,9 @@ void FindAmongTopLevelWindows(benchmark::State& state) {
   for (int i = 1; i < kTopLevel; ++i) {
     desktop.AddWindow(0, "#32770", "Окно " + std::to_string(i), {0, 0, 100, 100});
   }
+  const sim::SimSystem system;
   const engine::WindowPath path{{"#32770", "Установка Demo App ", 1}, {"Button", "&Далее >", 1}};
-  for (auto _ : state) benchmark::DoNotOptimize(engine::FindTargetWindow(desktop, path));
+  for (auto _ : state) benchmark::DoNotOptimize(engine::FindTargetWindow(desktop, system, path));
 }
 BENCHMARK(FindAmongTopLevelWindows)->Unit(benchmark::kMicrosecond);
 

@@ -1,11 +1,13 @@
 #include "dialogs/frmNew.h"
 
 #include "app/paths.h"
+#include "app/stored_text.h"
 #include "app/version.h"
 #include "dialogs/file_dialogs.h"
 #include "dialogs/frmFuture.h"
 #include "engine/frmStels.h"
 #include "library/frmMain.h"
+#include "library/library_order.h"
 #include "platform/text.h"
 #include "script/save_script.h"
 
@@ -75,7 +77,7 @@ void FrmNew::OnLoad() {
 }
 
 std::string FrmNew::ScriptPathFor(const std::string& name) const {
-  return script::ScriptFilePath(app_.scriptFolder, name);
+  return library::FindScriptPath(app_.platform.files, app_.scriptFolder, name);
 }
 
 void FrmNew::GetProperty() {
@@ -113,6 +115,31 @@ void FrmNew::OnBrowse() {
   app_.settings.Save(app::setting::kFolderBrowseExe, app::FolderOfPath(chosen));
 }
 
+// Every field goes into a file one byte per character (the name into
+// Position.lst): a character the code page lacks would be stored as another.
+bool FrmNew::TextsFitCodePage() {
+  const std::string program = main_.IsProPertyNotNew
+                                  ? txtAdressExe.text()
+                                  : app_.Contract(app_.pendingPackage.programPath);
+  const struct {
+    const ui::Label& label;
+    ui::TextBox& field;
+    std::string stored;
+  } fields[] = {{lblName, txtNameExe, txtNameExe.text()},
+                {lblAdress, txtAdressExe, program},
+                {lblDescription, txtDescription, txtDescription.text()},
+                {lblComandLine, txtComandLine, text::Trim(txtComandLine.text())}};
+  for (const auto& f : fields) {
+    const std::string lost = app::CharsOutsideCodePage(app_.platform.system, f.stored);
+    if (lost.empty()) continue;
+    app_.MessageBox(app::OutsideCodePageMessage(text::Trim(f.label.text()), lost),
+                    ui::mb::kOk | ui::mb::kIconExclamation, app::kAppTitle, this);
+    f.field.Focus();
+    return false;
+  }
+  return true;
+}
+
 bool FrmNew::NameIsValid() {
   const std::string& name = txtNameExe.text();
   if (text::Trim(name).empty()) {
@@ -142,6 +169,11 @@ bool FrmNew::NameOfOtherPackage() const {
   return false;
 }
 
+bool FrmNew::NameOfOtherFile() const {
+  if (text::EqualsNoCase(txtNameExe.text(), loadedName_)) return false;
+  return app::PathExists(app_.platform.files, ScriptPathFor(txtNameExe.text()));
+}
+
 bool FrmNew::PropertiesAreValid() {
   const std::string& path = txtAdressExe.text();
   if (ContainsAnyOf(path, std::string(kForbidden).substr(kPathForbiddenFrom))) {
@@ -162,8 +194,9 @@ bool FrmNew::PropertiesAreValid() {
       return false;
     }
   }
-  // Saving under the name of another package would replace that package's script.
-  if (NameOfOtherPackage()) {
+  // Saving under the name of another package would replace that package's
+  // script; so would saving over a script that a stale list does not show.
+  if (NameOfOtherPackage() || NameOfOtherFile()) {
     app_.MessageBox("Пакет с именем '" + txtNameExe.text() +
                         "' уже есть в библиотеке.\r\nВведите другое имя.",
                     ui::mb::kOk | ui::mb::kIconExclamation, app::kAppTitle, this);
@@ -187,10 +220,9 @@ bool FrmNew::ConfirmNewName() {
 
 void FrmNew::OnOk() {
   if (txtAdressExe.text().empty()) return;
-  if (!NameIsValid()) return;
+  if (!NameIsValid() || !TextsFitCodePage()) return;
   if (main_.IsProPertyNotNew) {
-    if (!PropertiesAreValid()) return;
-    SetProperty();
+    if (!PropertiesAreValid() || !SetProperty()) return;
     Close();
     return;
   }
@@ -217,14 +249,26 @@ void FrmNew::StartRecording() {
   app_.ControlBar().Open();
 }
 
-void FrmNew::SetProperty() {
+bool FrmNew::SetProperty() {
   script::ScriptBuffer& script = app_.script;
+  const std::string oldPath = main_.ScriptPathOfName(loadedName_);
   script.SetDescription(txtDescription.text());
-  script.ReplaceProgramPath(txtAdressExe.text());
-  script.ReplaceParameters(text::Trim(txtComandLine.text()));
+  if (!script.ReplaceProgramPath(txtAdressExe.text()) ||
+      !script.ReplaceParameters(text::Trim(txtComandLine.text()))) {
+    // Nothing is written: the file keeps what it held.
+    app_.MessageBox("Свойства не сохранены: путь к программе и параметры в файле '" + oldPath +
+                        "' записаны не так, как их записывает Orvanta, и изменить их невозможно.",
+                    ui::mb::kOk | ui::mb::kIconExclamation, app::kAppTitle, this);
+    txtAdressExe.Focus();
+    return false;
+  }
   script.ScrambleBuffer();
-  const std::string oldPath = ScriptPathFor(loadedName_);
-  std::string newPath = ScriptPathFor(txtNameExe.text());
+  // The new name keeps the extension as the folder holds it ("x.ovs").
+  const std::string& newName = txtNameExe.text();
+  const size_t extension = std::string(script::kScriptExtension).size();
+  std::string newPath = newName == loadedName_ ? oldPath
+                                               : app::AddBackslash(app_.scriptFolder) + newName +
+                                                     oldPath.substr(oldPath.size() - extension);
   if (newPath != oldPath) {
     if (app::RenameFile(app_.platform.files, oldPath, newPath)) {
       // The package keeps its place in the library under its new name.
@@ -236,6 +280,7 @@ void FrmNew::SetProperty() {
     }
   }
   script::SaveScript(app_, this, newPath);
+  return true;
 }
 
 void FrmNew::OnCancel() {

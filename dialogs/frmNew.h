@@ -18,30 +18,34 @@ class FrmNew : public ui::Form {
   explicit FrmNew(app::App& app);
 
   void GetProperty();
-  void SetProperty();
+  // False, after a message, when the script cannot take the new values.
+  bool SetProperty();
   void OnBrowse();
   void OnOk();
   void OnCancel();
 
+  // In the order of the keyboard focus.
   ui::Label lblName{*this, "lblName"};
   ui::TextBox txtNameExe{*this, "txtNameExe"};
   ui::Label lblAdress{*this, "lblAdress"};
   ui::TextBox txtAdressExe{*this, "txtAdressExe"};
   ui::Button cmdBrowse{*this, "cmdBrowse"};
+  ui::Button cmdOk{*this, "cmdOk"};
+  ui::Button cmdCancel{*this, "cmdCancel"};
   ui::Label lblDescription{*this, "lblDescription"};
   ui::TextBox txtDescription{*this, "txtDescription"};
   ui::Label lblComandLine{*this, "lblComandLine"};
   ui::TextBox txtComandLine{*this, "txtComandLine"};
-  ui::Button cmdOk{*this, "cmdOk"};
-  ui::Button cmdCancel{*this, "cmdCancel"};
 
  private:
   void BuildControls();
   void OnLoad();
   bool NameIsValid();
+  bool TextsFitCodePage();
   bool PropertiesAreValid();
   bool ConfirmNewName();
   bool NameOfOtherPackage() const;
+  bool NameOfOtherFile() const;
   void StartRecording();
   std::string ScriptPathFor(const std::string& name) const;
 

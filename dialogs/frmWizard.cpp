@@ -88,8 +88,8 @@ void FrmWizard::BuildStep2() {
   Command5.onClick = [this] { OnBrowseScripts(); };
   Label2.SetText(kChoosePath);
   Label2.SetBounds({52, 26, kInner - 40, 30});
-  AddText(panel, "В выбранном каталоге обнаруженно:", {12, 62, 220, 16});
-  lblCountFile.SetBounds({236, 62, kInner - 224, 16});
+  AddText(panel, "В выбранном каталоге обнаруженно:", {12, 62, 290, 16});
+  lblCountFile.SetBounds({306, 62, kInner - 294, 16});
   lblDiagnoz.SetBounds({12, 82, kInner, 30});
   lblDiagnoz.SetColors(kRefusedColor, ui::kDefaultColor);
   frmSpeed.SetText("Выберите скорость установки");
@@ -105,13 +105,13 @@ void FrmWizard::BuildStep2() {
           "Программа установки каждого пакета будет скопирована в папку \"soft\" образа, а путь "
           "к ней в сценарии на диске станет таким:\n%cdrom%\\soft\\<пакет>\\<файл>\nСценарии "
           "библиотеки не меняются.",
-          {30, 204, kInner - 18, 58});
+          {30, 204, kInner - 18, 84});
 }
 
 void FrmWizard::BuildStep3() {
   ui::Frame& panel = frm1[2];
   AddText(panel, "Проверьте правильность данных:", {12, 18, kInner, 16}, /*bold=*/true);
-  const int valueLeft = 206, valueWidth = kInner + 12 - valueLeft;
+  const int valueLeft = 236, valueWidth = kInner + 12 - valueLeft;
   const struct {
     const char* caption;
     ui::Label& value;
@@ -127,6 +127,7 @@ void FrmWizard::BuildStep3() {
   }
   lblSoft.SetBounds({12, 122, kInner, 16});
   lstSoft.SetBounds({12, 140, kInner, 48});
+  lstSoft.SetHorizontalScroll(true);  // long lines are read by scrolling
   lblSoftRule.SetText(SetupCopyRule());
   lblSoftRule.SetBounds({12, 192, kInner, 44});
   lblReady.SetText("Всё готово, для начала копирования");
@@ -138,6 +139,7 @@ void FrmWizard::BuildStep3() {
 void FrmWizard::BuildStep4() {
   AddText(frm1[3], "Отчёт файловых операций", {12, 18, kInner, 16});
   txtLog.SetMultiLine(true);
+  txtLog.SetHorizontalScroll(true);
   txtLog.SetBounds({12, 38, kInner, 250});
 }
 

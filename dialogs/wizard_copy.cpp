@@ -3,6 +3,7 @@
 #include "app/paths.h"
 #include "app/safe_write.h"
 #include "app/startup.h"
+#include "library/library_order.h"
 #include "platform/text.h"
 
 namespace dialogs {
@@ -53,19 +54,14 @@ bool ImageCopy::CreateFolder(const std::string& path) {
 
 bool ImageCopy::CopyOneFile(const std::string& source, const std::string& target) {
   platform::FileSystem& fs = app_.platform.files;
-  bool copied;
-  if (text::EqualsNoCase(source, target)) {
-    copied = fs.Attributes(source).has_value();  // already where it belongs
-  } else {
-    // A read-only file of an earlier image would refuse the copy; the user
-    // chose this folder for the image, so it is replaced.
-    const auto existing = fs.Attributes(target);
-    if (existing && !existing->folder && existing->readOnly) fs.SetReadOnly(target, false);
-    copied = fs.CopyFile(source, target, /*failIfExists=*/false);
-  }
+  // A read-only file already in the image is kept: its copy fails.
+  const bool copied = text::EqualsNoCase(source, target)
+                          ? fs.Attributes(source).has_value()  // already where it belongs
+                          : fs.CopyFile(source, target, /*failIfExists=*/false);
   log += "Копирование файла `" + source + "` в `" + target + "\r\n";
   // Files copied from a CD are read-only; the image's copies must not be.
-  fs.SetReadOnly(target, false);
+  // A file that was not copied keeps its protection.
+  if (copied) fs.SetReadOnly(target, false);
   if (!copied) log += "Ошибка копирования файла\r\n";
   if (onFileCopied) onFileCopied();
   return copied;
@@ -92,7 +88,11 @@ bool ImageCopy::CopyScripts(const std::vector<std::string>& files) {
   bool ok = CreateFolder(folder);
   for (const std::string& file : files)
     ok = CopyOneFile(In(scripts_, file), In(folder, file)) && ok;
-  return CopyOneFile(In(scripts_, kPositionFile), In(folder, kPositionFile)) && ok;
+  std::string positions = In(scripts_, kPositionFile);
+  if (!app::PathExists(app_.platform.files, positions)) {
+    positions = library::PositionListPath(app_.platform.files, scripts_);  // "Position.lst"
+  }
+  return CopyOneFile(positions, In(folder, kPositionFile)) && ok;
 }
 
 bool ImageCopy::CopyProgram() {

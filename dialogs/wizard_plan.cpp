@@ -5,6 +5,7 @@
 
 #include "app/macros.h"
 #include "app/paths.h"
+#include "app/stored_text.h"
 #include "library/library_order.h"
 #include "platform/text.h"
 
@@ -63,6 +64,12 @@ void LocateSetup(const app::App& app, const std::string& scriptPath, const std::
   }
   if (copy.folder.back() == ':') copy.folder += '\\';  // a drive's root, not its current folder
   copy.programName = program.substr(app::AddBackslash(copy.folder).size());
+  // The disc's script must be able to hold the path (a package name comes
+  // from a file name, which may hold any character).
+  const std::string lost = app::CharsOutsideCodePage(app.platform.system, copy.DiscPath());
+  if (!lost.empty()) {
+    copy.problem = "путь " + copy.DiscPath() + " нельзя сохранить в сценарии (знаки " + lost + ")";
+  }
 }
 
 // Whether the folder holds nothing but the setup program's own files: no
@@ -140,11 +147,17 @@ std::vector<std::string> ScriptFilesInOrder(const platform::FileSystem& fs,
   if (!entries || !order) return {};
   std::map<std::string, std::string> fileOfPackage;
   for (const platform::FolderEntry& entry : *entries) {
-    if (entry.folder || entry.name.size() < kExtensionLength) continue;
+    // Hidden and system scripts stay off the disc.
+    if (entry.folder || entry.hidden || entry.system || entry.name.size() < kExtensionLength) {
+      continue;
+    }
     fileOfPackage[entry.name.substr(0, entry.name.size() - kExtensionLength)] = entry.name;
   }
   std::vector<std::string> files;
-  for (const std::string& package : *order) files.push_back(fileOfPackage[package]);
+  for (const std::string& package : *order) {
+    const auto file = fileOfPackage.find(package);
+    if (file != fileOfPackage.end()) files.push_back(file->second);
+  }
   return files;
 }
 

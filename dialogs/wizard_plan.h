@@ -16,8 +16,8 @@ constexpr const char* kDiscSoftFolder = "soft";
 // more files than this (and nothing else that belongs to something else).
 constexpr int kMaxOwnFolderFiles = 20;
 
-// The script files of `folder` ("*.ovs", any letter case), by file name, in
-// the order of the library list.
+// The script files of `folder` ("*.ovs", any letter case; hidden and system
+// files left out), by file name, in the order of the library list.
 std::vector<std::string> ScriptFilesInOrder(const platform::FileSystem& fs,
                                             const platform::System& system,
                                             const std::string& folder);

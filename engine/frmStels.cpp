@@ -191,8 +191,8 @@ void FrmStels::OnPauseClick() {
 
 void FrmStels::OnPlayClick() {
   if (app_.recordingMode) {
+    if (!recorder_->RecordAfterPause()) return;  // still paused
     lblAct.SetText("");
-    recorder_->RecordAfterPause();
   } else {
     player_->PlayAfterPause();
   }

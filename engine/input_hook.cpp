@@ -46,7 +46,7 @@ void InputHook::OnPress(const platform::HookEvent& event) {
   script::ScriptBuffer& script = app_.script;
   script.BeginBlock();
   skip_ = false;
-  DescribeWindow(desktop, window, script.block.windowPath);
+  DescribeWindow(desktop, app_.platform.system, window, script.block.windowPath);
   app_.lastTargetWindow = window;
   button_ = static_cast<int16_t>(event.button);
   const platform::Point client = desktop.ScreenToClient(window, pressPoint_);

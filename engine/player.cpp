@@ -165,7 +165,7 @@ void Player::OnStepTick() {
   if (inStepTick_) return;
   inStepTick_ = true;
   const platform::WindowHandle target =
-      FindTargetWindow(app_.platform.desktop, app_.script.block.windowPath);
+      FindTargetWindow(app_.platform.desktop, app_.platform.system, app_.script.block.windowPath);
   // A control on a hidden page (a property sheet keeps the pages it showed)
   // is not the one to press: the recorded page has not come yet.
   if (target == 0 || !app_.platform.desktop.IsVisible(target)) {

@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/settings.h"
+#include "app/stored_text.h"
 #include "dialogs/frmPauseInfo.h"
 #include "engine/frmStels.h"
 #include "platform/text.h"
@@ -74,15 +75,23 @@ void Recorder::Pause() {
   }
 }
 
-void Recorder::RecordAfterPause() {
+bool Recorder::RecordAfterPause() {
   script::CurrentBlock& block = app_.script.block;
   if (block.blockTextChanged) {
     const std::string typed = bar_.Text1.text();
     const bool filter = bar_.chkFilter.checked();
     if (!filter || TargetIsEdit()) {
+      const std::string stored = !filter || bar_.chkReplace.checked() ? app_.Contract(typed) : typed;
+      const std::string lost = app::CharsOutsideCodePage(app_.platform.system, stored);
+      if (!lost.empty()) {
+        app_.MessageBox(app::OutsideCodePageMessage("Текст", lost),
+                        ui::mb::kOk | ui::mb::kIconExclamation, app::kAppTitle, &bar_);
+        bar_.Text1.Focus();
+        return false;
+      }
       block.blockText = app_.Expand(typed);
       script::PutBlockText(app_, app_.lastTargetWindow);
-      block.blockText = !filter || bar_.chkReplace.checked() ? app_.Contract(typed) : typed;
+      block.blockText = stored;
       app_.script.AppendBlock();
     }
     block.blockText.clear();
@@ -93,6 +102,7 @@ void Recorder::RecordAfterPause() {
   StartBlinking();
   bar_.ShowTextPanel(false);
   hook_.Install();
+  return true;
 }
 
 void Recorder::Stop() {

@@ -20,7 +20,9 @@ class Recorder {
   void Record();    // the bar opened in recording mode
   void StartApp();  // launches the pending package's program
   void Pause();
-  void RecordAfterPause();
+  // False, after a message, while the typed text cannot be stored: the pause
+  // goes on.
+  bool RecordAfterPause();
   void Stop();      // saves the script and returns to the library
   void Unhook() { hook_.Remove(); }
   bool hooked() const { return hook_.installed(); }

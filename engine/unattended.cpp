@@ -17,9 +17,11 @@ std::vector<std::string> PlayQueue(const app::App& app, const std::string& targe
     queue.push_back(target);
     return queue;
   }
-  const auto names = library::LibraryOrder(app.platform.files, app.platform.system, target);
+  library::ScriptFiles files;
+  const auto names =
+      library::LibraryOrder(app.platform.files, app.platform.system, target, &files);
   for (const std::string& name : names.value_or(std::vector<std::string>{})) {
-    queue.push_back(script::ScriptFilePath(target, name));
+    queue.push_back(library::ScriptPathIn(target, files, name));
   }
   return queue;
 }

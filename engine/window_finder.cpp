@@ -25,9 +25,32 @@ std::string WithoutTrailingNul(std::string s) {
   return s;
 }
 
+// A text as the script stores it and reads it back.
+std::string Stored(const platform::System& system, const std::string& s) {
+  return system.FromAnsi(system.ToAnsi(s));
+}
+
+// FindWindowEx with class and caption compared in their stored form (the
+// class, as by the system, without regard to case).
+WindowHandle NextMatch(const platform::Desktop& desktop, const platform::System& system,
+                       WindowHandle parent, WindowHandle after, const std::string& className,
+                       const std::optional<std::string>& caption) {
+  const std::string cls = Stored(system, className);
+  const std::optional<std::string> cap =
+      caption ? std::optional<std::string>(Stored(system, *caption)) : std::nullopt;
+  for (WindowHandle w = desktop.FindWindow(parent, after, "", std::nullopt); w != 0;
+       w = desktop.FindWindow(parent, w, "", std::nullopt)) {
+    if (!cls.empty() && !text::EqualsNoCase(Stored(system, desktop.ClassName(w)), cls)) continue;
+    if (cap && Stored(system, desktop.WindowText(w)) != *cap) continue;
+    return w;
+  }
+  return 0;
+}
+
 }  // namespace
 
-void DescribeWindow(const platform::Desktop& desktop, WindowHandle window, WindowPath& path) {
+void DescribeWindow(const platform::Desktop& desktop, const platform::System& system,
+                    WindowHandle window, WindowPath& path) {
   std::vector<WindowHandle> chain;  // the window, then its ancestors
   for (WindowHandle w = window; w != 0 && int(chain.size()) < kMaxDepth;
        w = desktop.Parent(w)) {
@@ -41,18 +64,19 @@ void DescribeWindow(const platform::Desktop& desktop, WindowHandle window, Windo
     step.className = text::FirstChars(desktop.ClassName(w), kMaxStepText);
     step.ordinal = w == desktop.DesktopWindow()
                        ? -1
-                       : CountOrdinal(desktop, parent, step.className, step.caption, w);
+                       : CountOrdinal(desktop, system, parent, step.className, step.caption, w);
     path.push_back(std::move(step));
   }
 }
 
-int CountOrdinal(const platform::Desktop& desktop, WindowHandle parent,
-                 const std::string& className, const std::string& caption, WindowHandle window) {
+int CountOrdinal(const platform::Desktop& desktop, const platform::System& system,
+                 WindowHandle parent, const std::string& className, const std::string& caption,
+                 WindowHandle window) {
   const std::string cls = text::Trim(className).empty() ? std::string() : className;
   const std::optional<std::string> match = MatchText(caption);
   int count = 0;
   for (WindowHandle after = 0;;) {
-    const WindowHandle w = desktop.FindWindow(parent, after, cls, match);
+    const WindowHandle w = NextMatch(desktop, system, parent, after, cls, match);
     // A window that is not among the matches is an owned top-level window
     // (GetParent gave its owner): 0 finds it among the top-level windows,
     // where a count of the owner's like children would find one of them.
@@ -63,18 +87,19 @@ int CountOrdinal(const platform::Desktop& desktop, WindowHandle parent,
   }
 }
 
-WindowHandle FindNthWindow(const platform::Desktop& desktop, WindowHandle parent,
-                           const std::string& className, const std::optional<std::string>& caption,
-                           int n) {
+WindowHandle FindNthWindow(const platform::Desktop& desktop, const platform::System& system,
+                           WindowHandle parent, const std::string& className,
+                           const std::optional<std::string>& caption, int n) {
   WindowHandle w = 0;
   for (int k = 1; k <= n; ++k) {
-    w = desktop.FindWindow(parent, w, className, caption);
+    w = NextMatch(desktop, system, parent, w, className, caption);
     if (w == 0) break;
   }
   return w;
 }
 
-WindowHandle FindTargetWindow(const platform::Desktop& desktop, const WindowPath& path) {
+WindowHandle FindTargetWindow(const platform::Desktop& desktop, const platform::System& system,
+                              const WindowPath& path) {
   WindowHandle parent = 0, w = 0;
   for (const script::WindowStep& step : path) {
     const std::string caption = WithoutTrailingNul(step.caption);
@@ -83,9 +108,9 @@ WindowHandle FindTargetWindow(const platform::Desktop& desktop, const WindowPath
     if (step.ordinal == -1) {
       w = desktop.DesktopWindow();
     } else if (step.ordinal == 0) {
-      w = desktop.FindWindow(desktop.DesktopWindow(), 0, className, match);
+      w = NextMatch(desktop, system, desktop.DesktopWindow(), 0, className, match);
     } else {
-      w = FindNthWindow(desktop, parent, className, match, step.ordinal);
+      w = FindNthWindow(desktop, system, parent, className, match, step.ordinal);
     }
     if (w == 0) return 0;
     parent = w;

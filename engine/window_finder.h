@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/desktop.h"
+#include "platform/system.h"
 #include "script/ovs_script.h"
 
 namespace engine {
@@ -17,19 +18,25 @@ using WindowPath = std::vector<script::WindowStep>;
 // Class names and captions are read into buffers of 255 characters.
 constexpr size_t kMaxStepText = 254;
 
+// Class names and captions are compared as the script stores them, in the
+// ANSI code page of `system`: a caption with characters the code page lacks
+// is found again although the script holds it changed.
+
 // Appends the window's ancestors (outermost first) and the window itself.
-void DescribeWindow(const platform::Desktop& desktop, platform::WindowHandle window,
-                    WindowPath& path);
+void DescribeWindow(const platform::Desktop& desktop, const platform::System& system,
+                    platform::WindowHandle window, WindowPath& path);
 // The 1-based position of `window` among the children of `parent` with this
 // class and caption; 0 when it is not among them.
-int CountOrdinal(const platform::Desktop& desktop, platform::WindowHandle parent,
-                 const std::string& className, const std::string& caption,
-                 platform::WindowHandle window);
+int CountOrdinal(const platform::Desktop& desktop, const platform::System& system,
+                 platform::WindowHandle parent, const std::string& className,
+                 const std::string& caption, platform::WindowHandle window);
 // The window the path leads to now; 0 when any level is missing.
-platform::WindowHandle FindTargetWindow(const platform::Desktop& desktop, const WindowPath& path);
+platform::WindowHandle FindTargetWindow(const platform::Desktop& desktop,
+                                        const platform::System& system, const WindowPath& path);
 // The n-th child of `parent` with this class and caption (no caption = any); 0
 // when there are fewer than n or n < 1.
 platform::WindowHandle FindNthWindow(const platform::Desktop& desktop,
+                                     const platform::System& system,
                                      platform::WindowHandle parent, const std::string& className,
                                      const std::optional<std::string>& caption, int n);
 

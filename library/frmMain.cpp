@@ -89,14 +89,19 @@ bool FrmMain::OnQueryClose() {
 }
 
 std::string FrmMain::ScriptPathOf(int line) const {
-  return script::ScriptFilePath(app_.scriptFolder, List1.items()[line].text);
+  return ScriptPathOfName(List1.items()[line].text);
+}
+
+std::string FrmMain::ScriptPathOfName(const std::string& name) const {
+  return ScriptPathIn(app_.scriptFolder, scriptFiles_, name);
 }
 
 void FrmMain::LoadList() {
   List1.ClearItems();
   tipTexts_.clear();
   lastTipIndex_ = -2;
-  const auto names = ListPackages(app_.platform.files, app_.scriptFolder);
+  scriptFiles_.clear();
+  const auto names = ListPackages(app_.platform.files, app_.scriptFolder, &scriptFiles_);
   if (!names) {
     app_.scriptFolder.clear();
     Label1.SetText(kChooseFolder);
@@ -127,13 +132,12 @@ void FrmMain::LoadPositionList() {
 
 void FrmMain::SavePositionList() {
   if (List1.items().empty() || app_.scriptFolder.empty()) return;
-  std::string bytes;
-  for (const ui::ListItem& item : List1.items()) {
-    bytes += app_.platform.system.ToAnsi(item.text) + "\r\n";
-  }
+  std::vector<std::string> names;
+  for (const ui::ListItem& item : List1.items()) names.push_back(item.text);
   // Through a temporary file: a failed write never leaves a cut list behind.
   app::WriteFileReplacing(app_.platform.files,
-                          app::AddBackslash(app_.scriptFolder) + kPositionFile, bytes);
+                          PositionListPath(app_.platform.files, app_.scriptFolder),
+                          EncodePositionList(app_.platform.system, names));
 }
 
 std::string FrmMain::TipFor(int line) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "library/library_order.h"
 #include "platform/ui.h"
 
 namespace library {
@@ -26,8 +27,9 @@ class FrmMain : public ui::Form {
   void LoadTipText();
   void ChooseFolderOVS();
   bool VerifyFolderOVS();
-  // The script of a list line.
+  // The script of a list line, or of a package of the list, as listed.
   std::string ScriptPathOf(int line) const;
+  std::string ScriptPathOfName(const std::string& name) const;
   const std::vector<std::string>& tipTexts() const { return tipTexts_; }
 
   // List editing.
@@ -89,6 +91,7 @@ class FrmMain : public ui::Form {
   void OpenAddress(const std::string& address);
 
   app::App& app_;
+  ScriptFiles scriptFiles_;  // as the last LoadList found them
   std::vector<std::string> tipTexts_;
   int lastTipIndex_ = -2;
 };

@@ -67,7 +67,7 @@ using FileNames = std::map<std::string, std::string>;  // package name -> its sc
 void CheckPositionList(const platform::FileSystem& fs, const platform::System& system,
                        const std::string& folder, const std::vector<std::string>& names,
                        const FileNames& files, std::vector<std::string>& findings) {
-  const std::string listPath = app::AddBackslash(folder) + library::kPositionFile;
+  const std::string listPath = library::PositionListPath(fs, folder);
   if (!fs.FindEntry(listPath)) {
     if (!names.empty()) {
       findings.push_back(std::string(library::kPositionFile) +

@@ -19,6 +19,8 @@ struct FolderEntry {
   std::string name;  // file name without folder
   bool folder = false;
   uint64_t size = 0;  // bytes of a file; 0 for a folder
+  bool hidden = false;
+  bool system = false;
 };
 
 class FileSystem {

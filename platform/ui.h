@@ -93,6 +93,10 @@ class Control {
   void SetCancel(bool c);
   bool multiLine() const { return multiLine_; }  // text boxes; set before the form opens
   void SetMultiLine(bool m) { multiLine_ = m; }
+  // A horizontal scroll bar for lines wider than the control (multi-line text
+  // boxes, which then do not wrap, and list boxes); set before the form opens.
+  bool horizontalScroll() const { return horizontalScroll_; }
+  void SetHorizontalScroll(bool h) { horizontalScroll_ = h; }
   // Gives the control the keyboard focus; a text box may select its whole text.
   void Focus(bool selectAll = false);
 
@@ -131,7 +135,7 @@ class Control {
   std::string text_, tooltip_;
   Rect bounds_;
   bool visible_ = true, enabled_ = true, checked_ = false, default_ = false, cancel_ = false;
-  bool multiLine_ = false;
+  bool multiLine_ = false, horizontalScroll_ = false;
   uint32_t foreColor_ = kDefaultColor, backColor_ = kDefaultColor;
   int fontSize_ = 0;
   bool bold_ = false, monospace_ = false;

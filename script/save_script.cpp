@@ -3,6 +3,7 @@
 #include "app/paths.h"
 #include "app/safe_write.h"
 #include "dialogs/file_dialogs.h"
+#include "library/library_order.h"
 
 namespace script {
 namespace {
@@ -63,7 +64,9 @@ bool SaveRecording(app::App& app, ui::Form* controlBar) {
   app.script.AppendParameters(package.parameters);
   app.script.AppendTimeStamp();
   app.script.ScrambleBuffer();
-  std::string path = ScriptFilePath(app.scriptFolder, package.packageName);
+  // A script recorded again replaces the file the folder holds ("x.ovs").
+  std::string path = library::FindScriptPath(app.platform.files, app.scriptFolder,
+                                             package.packageName);
   return SaveScript(app, controlBar, path);
 }
 

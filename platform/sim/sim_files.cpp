@@ -77,9 +77,20 @@ std::optional<std::string> SimFileSystem::FullPath(const std::string& path, size
 std::string SimFileSystem::Key(const std::string& path) const {
   const auto full = FullPath(path);
   if (!full) return {};
-  std::string key = text::FoldCase(*full);
-  while (key.size() > 2 && key.back() == '\\') key.pop_back();
+  // The drive, then each name: folded, unless its folder keeps letter case.
+  std::string key = text::FoldCase(full->substr(0, 2));
+  for (size_t start = 3; start < full->size();) {
+    size_t end = full->find('\\', start);
+    if (end == std::string::npos) end = full->size();
+    const std::string name = full->substr(start, end - start);
+    key += "\\" + (caseSensitive_.count(key) ? name : text::FoldCase(name));
+    start = end + 1;
+  }
   return key;
+}
+
+void SimFileSystem::SetCaseSensitive(const std::string& folder) {
+  caseSensitive_.insert(Key(folder));
 }
 
 void SimFileSystem::AddDrive(char letter, platform::DriveType type) {
@@ -139,6 +150,10 @@ void SimFileSystem::PutFile(const std::string& path, const std::string& bytes) {
 }
 
 bool SimFileSystem::Exists(const std::string& path) const { return Find(path) != nullptr; }
+
+void SimFileSystem::SetHiddenSystem(const std::string& path, bool hidden, bool system) {
+  if (Node* n = Find(path)) n->hidden = hidden, n->system = system;
+}
 
 std::string SimFileSystem::Contents(const std::string& path) const {
   const Node* n = Find(path);
@@ -265,7 +280,8 @@ std::optional<std::vector<platform::FolderEntry>> SimFileSystem::ListFolder(
     if (ParentKey(nodeKey) != key) continue;
     const std::string name = NameOf(node.path);
     if (!platform::MatchesPattern(name, pattern)) continue;
-    entries.push_back({name, node.folder, node.folder ? 0 : node.data.size()});
+    entries.push_back({name, node.folder, node.folder ? 0 : node.data.size(), node.hidden,
+                       node.system});
   }
   return entries;
 }

@@ -7,6 +7,7 @@
 // 12), or a name longer than 255, fails every call.
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/files.h"
@@ -23,9 +24,14 @@ class SimFileSystem : public platform::FileSystem {
   void AddDrive(char letter, platform::DriveType type);
   // Creates the folder and any missing parents (the drive must exist).
   void MakeFolders(const std::string& path);
+  // Letter case of the names in this folder matters (a share, or a folder
+  // with case sensitivity switched on): "x.ovs" and "x.OVS" are two files.
+  void SetCaseSensitive(const std::string& folder);
   // Creates the file with its parent folders, bypassing every failure switch.
   void PutFile(const std::string& path, const std::string& bytes);
   bool Exists(const std::string& path) const;
+  // The hidden and system attributes, which only folder listings report.
+  void SetHiddenSystem(const std::string& path, bool hidden, bool system);
   std::string Contents(const std::string& path) const;  // empty when absent
 
   // Failure switches for the next write-type operation.
@@ -55,6 +61,7 @@ class SimFileSystem : public platform::FileSystem {
     bool folder = false;
     bool readOnly = false;
     std::string data;
+    bool hidden = false, system = false;
   };
   // The full path, or nothing when the system would refuse the path.
   std::optional<std::string> FullPath(const std::string& path, size_t maxPath = kMaxPath) const;
@@ -69,6 +76,7 @@ class SimFileSystem : public platform::FileSystem {
 
   std::map<char, platform::DriveType> drives_;
   std::map<std::string, Node> nodes_;  // key: folded path without trailing backslash
+  std::set<std::string> caseSensitive_;  // keys of folders whose entries keep their case
 };
 
 }  // namespace sim

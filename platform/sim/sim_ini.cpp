@@ -23,21 +23,25 @@ std::vector<std::string> Lines(const std::string& contents) {
   return lines;
 }
 
+// Lines are ANSI bytes, as in the file; names and values are converted
+// when compared or returned, so that the lines a write does not touch keep
+// every byte.
 bool IsSection(const std::string& line, std::string* name) {
   const std::string t = TrimBlanks(line);
   if (t.size() < 2 || t.front() != '[') return false;
   const size_t close = t.find(']');
   if (close == std::string::npos) return false;
-  *name = TrimBlanks(t.substr(1, close - 1));
+  *name = text::Cp1251ToUtf8(TrimBlanks(t.substr(1, close - 1)));
   return true;
 }
 
 bool IsKey(const std::string& line, const std::string& key, std::string* value) {
   const size_t eq = line.find('=');
-  if (eq == std::string::npos || !text::EqualsNoCase(TrimBlanks(line.substr(0, eq)), key)) {
+  if (eq == std::string::npos ||
+      !text::EqualsNoCase(text::Cp1251ToUtf8(TrimBlanks(line.substr(0, eq))), key)) {
     return false;
   }
-  *value = TrimBlanks(line.substr(eq + 1));
+  *value = text::Cp1251ToUtf8(TrimBlanks(line.substr(eq + 1)));
   return true;
 }
 
@@ -48,7 +52,7 @@ std::string SimIniFiles::GetString(const std::string& file, const std::string& s
   const auto bytes = files_.ReadFile(file);
   if (!bytes) return text::FirstChars(fallback, kValueChars);
   bool inSection = false;
-  for (const std::string& raw : Lines(text::Cp1251ToUtf8(*bytes))) {
+  for (const std::string& raw : Lines(*bytes)) {
     std::string name, value;
     if (IsSection(raw, &name)) {
       inSection = text::EqualsNoCase(name, section);
@@ -67,12 +71,11 @@ std::string SimIniFiles::GetString(const std::string& file, const std::string& s
 bool SimIniFiles::PutString(const std::string& file, const std::string& section,
                             const std::string& key, const std::string& value) {
   const auto bytes = files_.ReadFile(file);
-  std::vector<std::string> lines = bytes ? Lines(text::Cp1251ToUtf8(*bytes))
-                                         : std::vector<std::string>();
+  std::vector<std::string> lines = bytes ? Lines(*bytes) : std::vector<std::string>();
   for (auto& l : lines) {
     if (!l.empty() && l.back() == '\r') l.pop_back();
   }
-  const std::string entry = key + "=" + value;
+  const std::string entry = text::Utf8ToCp1251(key + "=" + value);
   bool inSection = false, done = false;
   size_t sectionEnd = std::string::npos;
   for (size_t i = 0; i < lines.size() && !done; ++i) {
@@ -93,12 +96,12 @@ bool SimIniFiles::PutString(const std::string& file, const std::string& section,
   if (!done && sectionEnd != std::string::npos) {
     lines.insert(lines.begin() + sectionEnd, entry);
   } else if (!done) {
-    lines.push_back("[" + section + "]");
+    lines.push_back(text::Utf8ToCp1251("[" + section + "]"));
     lines.push_back(entry);
   }
   std::string out;
   for (const auto& l : lines) out += l + "\r\n";
-  return files_.WriteFile(file, text::Utf8ToCp1251(out));
+  return files_.WriteFile(file, out);
 }
 
 }  // namespace sim

@@ -29,7 +29,8 @@ const wchar_t* WindowClassOf(ui::ControlKind kind) {
 }
 
 DWORD StyleOf(const ui::Control& c) {
-  const DWORD common = WS_CHILD | (c.visible() ? WS_VISIBLE : 0) | (c.enabled() ? 0 : WS_DISABLED);
+  const DWORD common = WS_CHILD | (c.visible() ? WS_VISIBLE : 0) | (c.enabled() ? 0 : WS_DISABLED) |
+                       (c.horizontalScroll() ? WS_HSCROLL : 0);
   switch (c.kind()) {
     case ui::ControlKind::Label: return common | SS_LEFT | SS_NOTIFY;
     case ui::ControlKind::Picture: return common | SS_BITMAP | SS_CENTERIMAGE | SS_NOTIFY;
@@ -39,7 +40,8 @@ DWORD StyleOf(const ui::Control& c) {
     case ui::ControlKind::TextBox:
       return common | WS_TABSTOP | WS_BORDER |
              (c.multiLine() ? ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL | ES_AUTOVSCROLL
-                            : ES_AUTOHSCROLL);
+                            : ES_AUTOHSCROLL) |
+             (c.horizontalScroll() ? ES_AUTOHSCROLL : 0);
     case ui::ControlKind::ListBox:
       return common | WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
     case ui::ControlKind::CheckList:
@@ -71,6 +73,23 @@ void ShowInControl(HWND hwnd, ui::ControlKind kind, const LoadedPicture& picture
   } else {
     SendMessageW(hwnd, message, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.bitmap));
   }
+}
+
+// A list box scrolls sideways only as far as it is told: as far as its
+// widest line reaches, in the list's own font.
+void SetHorizontalExtent(HWND list, const ui::Control& c) {
+  HDC dc = GetDC(list);
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+  LONG widest = 0;
+  for (const ui::ListItem& item : c.items()) {
+    const std::wstring line = Wide(item.text);
+    SIZE size{};
+    if (GetTextExtentPoint32W(dc, line.c_str(), int(line.size()), &size)) widest = std::max(widest, size.cx);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  constexpr LONG kTextMargins = 8;
+  SendMessageW(list, LB_SETHORIZONTALEXTENT, widest > 0 ? widest + kTextMargins : 0, 0);
 }
 
 }  // namespace
@@ -130,6 +149,7 @@ void Win32Ui::ApplyControl(FormWindow& fw, ui::Control& c) {
   }
   if (hasItems) ApplyItems(fw, c, hwnd);
   ApplyFont(fw, c, hwnd);
+  if (c.horizontalScroll() && c.kind() == ui::ControlKind::ListBox) SetHorizontalExtent(hwnd, c);
   ApplyPicture(fw, c, hwnd);
   ApplyTooltip(fw, c, hwnd);
   InvalidateRect(hwnd, nullptr, TRUE);

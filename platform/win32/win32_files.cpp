@@ -107,7 +107,9 @@ std::optional<std::vector<platform::FolderEntry>> Win32FileSystem::ListFolder(
     if (platform::MatchesPattern(name, pattern)) {
       const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       const uint64_t size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-      entries.push_back({name, folder, folder ? 0 : size});
+      entries.push_back({name, folder, folder ? 0 : size,
+                         (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0,
+                         (data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0});
     }
   } while (FindNextFileW(h, &data));
   FindClose(h);

@@ -95,8 +95,8 @@ TEST_F(CommandLine, PlayOfAFolderQueuesItInLibraryOrderWithoutTheMainWindow) {
   sim.machine.system.commandLine = "/PLAY C:\\Библиотека /SPEED 1";
   ASSERT_TRUE(app::Main(sim.app));
   EXPECT_EQ(sim.app.playQueue,
-            (std::vector<std::string>{"", "C:\\Библиотека\\d.OVS", "C:\\Библиотека\\c.OVS",
-                                      "C:\\Библиотека\\b.OVS", "C:\\Библиотека\\a.OVS"}));
+            (std::vector<std::string>{"", "C:\\Библиотека\\d.ovs", "C:\\Библиотека\\c.ovs",
+                                      "C:\\Библиотека\\b.ovs", "C:\\Библиотека\\a.OVS"}));
   EXPECT_TRUE(sim.app.ControlBar().IsVisible());
   EXPECT_FALSE(sim.app.MainWindow().IsOpen());
   EXPECT_EQ(sim.app.ControlBar().player().workingInterval(), 250);

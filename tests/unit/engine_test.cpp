@@ -38,6 +38,15 @@ TEST_F(EngineTest, RecordsAWholeInstallationAndPlaysItBack) {
   EXPECT_EQ(desktop().hookCount(), 0);
   EXPECT_EQ(bar().bounds().height, engine::bar_layout::kPanelTop + engine::bar_layout::kPanelHeight);
   EXPECT_EQ(bar().Text1.text(), "C:\\Program Files\\Demo App");
+  bar().Text1.SyncText(app().macros.values[0] + "\\日本\\本");
+  bar().imgPlay.Click();  // refused: the script could not hold the text
+  ASSERT_EQ(ui().messages.size(), 1u);
+  EXPECT_NE(ui().messages[0].text.find(": 日 本\r\n"), std::string::npos) << ui().messages[0].text;
+  EXPECT_EQ(ui().focused, "Text1");
+  EXPECT_EQ(desktop().hookCount(), 0);
+  EXPECT_TRUE(bar().imgPlay.visible());
+  EXPECT_EQ(app().script.header().blockCount, 2);
+  EXPECT_EQ(desktop().WindowText(wizard.edit), "C:\\Program Files\\Demo App");
   const std::string typed = app().macros.values[0] + "\\Другая папка";
   bar().Text1.SyncText(typed);
   bar().imgPlay.Click();
@@ -351,28 +360,57 @@ TEST_F(SetupProcessTest, AnInstallerThatStaysBusyDelaysTheFirstPackageByAMinuteA
 
 TEST(WindowFinder, OrdinalsOwnedDialogsAndTheDesktop) {
   sim::SimDesktop desktop;
+  const sim::SimSystem system;
   const WindowHandle owner = desktop.AddWindow(0, "Main", "Программа", {0, 0, 400, 300});
   const WindowHandle dialog = desktop.AddWindow(owner, "#32770", "", {10, 10, 300, 200});
   desktop.AddWindow(dialog, "Button", "OK", {20, 20, 50, 20});
   const WindowHandle second = desktop.AddWindow(dialog, "Button", "OK", {80, 20, 50, 20});
   engine::WindowPath path;
-  engine::DescribeWindow(desktop, second, path);
+  engine::DescribeWindow(desktop, system, second, path);
   ASSERT_EQ(path.size(), 3u);
   EXPECT_EQ(path[1], (script::WindowStep{"#32770", "", 1}));
   EXPECT_EQ(path[2], (script::WindowStep{"Button", "OK", 2}));
-  EXPECT_EQ(engine::FindTargetWindow(desktop, path), second);
+  EXPECT_EQ(engine::FindTargetWindow(desktop, system, path), second);
 
   // An empty caption matches any; a changed caption does not.
   desktop.SetCaption(dialog, "Вопрос");
-  EXPECT_EQ(engine::FindTargetWindow(desktop, path), second);
+  EXPECT_EQ(engine::FindTargetWindow(desktop, system, path), second);
   path[2].caption = "Отмена";
-  EXPECT_EQ(engine::FindTargetWindow(desktop, path), 0u);
+  EXPECT_EQ(engine::FindTargetWindow(desktop, system, path), 0u);
 
   // Ordinal 0: found among the top-level windows by class and caption.
-  EXPECT_EQ(engine::FindTargetWindow(desktop, {{"Main", "Программа", 0}}), owner);
-  EXPECT_EQ(engine::FindTargetWindow(desktop, {{"#32769", "", -1}}), desktop.DesktopWindow());
-  EXPECT_EQ(engine::FindTargetWindow(desktop, {}), 0u);
-  EXPECT_EQ(engine::FindNthWindow(desktop, dialog, "Button", std::nullopt, 3), 0u);
+  EXPECT_EQ(engine::FindTargetWindow(desktop, system, {{"Main", "Программа", 0}}), owner);
+  EXPECT_EQ(engine::FindTargetWindow(desktop, system, {{"#32769", "", -1}}),
+            desktop.DesktopWindow());
+  EXPECT_EQ(engine::FindTargetWindow(desktop, system, {}), 0u);
+  EXPECT_EQ(engine::FindNthWindow(desktop, system, dialog, "Button", std::nullopt, 3), 0u);
+}
+
+TEST(WindowFinder, TextsTheCodePageCannotHoldAreFoundAsTheScriptStoresThem) {
+  sim::SimDesktop desktop;
+  const sim::SimSystem system;
+  desktop.AddWindow(0, "Wnd日本", "Установка 中文 ", {0, 0, 400, 300});  // stored alike
+  const WindowHandle wizard = desktop.AddWindow(0, "Wnd日本", "Установка 日本 ", {0, 0, 400, 300});
+  desktop.AddWindow(wizard, "Button", "Далее ✓", {10, 10, 50, 20});
+  const WindowHandle next = desktop.AddWindow(wizard, "Button", "Далее ✔", {80, 10, 50, 20});
+  script::ScriptBuffer script(system, [](const std::string& t) { return t; });
+  script.NewScript("");
+  script.BeginBlock();
+  engine::DescribeWindow(desktop, system, next, script.block.windowPath);
+  script.block.mouseEvents = {{1, 1, 5, 5}};
+  script.AppendBlock();
+  ASSERT_TRUE(script.AppendProgramPath("C:\\setup.exe"));
+  script.AppendParameters("");
+  script.AppendTimeStamp();
+  ASSERT_TRUE(script.ReadHeader());
+  script.RewindBlocks();
+  ASSERT_TRUE(script.ReadNextBlock());
+  const engine::WindowPath& stored = script.block.windowPath;
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[0].className, "Wnd??");
+  EXPECT_EQ(stored[0].caption, "Установка ?? ");
+  EXPECT_EQ(stored[1], (script::WindowStep{"Button", "Далее ?", 2}));
+  EXPECT_EQ(engine::FindTargetWindow(desktop, system, stored), next);
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "app/macros.h"
+#include "app/version.h"
 #include "dialogs/frmNew.h"
 #include "engine/frmStels.h"
 #include "library/frmMain.h"
+#include "script/ovs_text.h"
 #include "sim_test_support.h"
 
 namespace {
@@ -80,7 +82,7 @@ TEST_F(Library, LoadsTheFolderInItsStoredOrderWithHints) {
   EXPECT_EQ(main().Label1.text(), kLibrary);
   EXPECT_EQ(main().tipTexts(), (std::vector<std::string>{"d", "c", "Не найден исполняемый файл",
                                                           "a - Архиватор", "Файл повреждён"}));
-  EXPECT_EQ(main().caption(), library::FrmMain::BuildCaption());
+  EXPECT_EQ(main().caption(), "Orvanta (Build " ORVANTA_VERSION_TEXT ")");
 
   // The hint follows the pointer: the first line under it shows its hint at once.
   main().List1.onMouseMove({ui::MouseButton::None, 10, 3 * sim::SimUi::kItemHeight + 4});
@@ -254,6 +256,73 @@ TEST_F(PackageDialog, NewPackageChecksInOrderThenRecords) {
   EXPECT_FALSE(main().IsVisible());
 }
 
+TEST_F(PackageDialog, TextsTheCodePageCannotHoldAreRefusedAtTheFieldAtFault) {
+  main().Show();
+  app().settings.Save(app::setting::kFirstTip, "1");
+  files().PutFile("C:\\Установки\\日本\\setup.exe", "MZ");
+  ui().fileDialogAnswers = {std::string("C:\\Установки\\日本\\setup.exe")};
+  std::vector<std::string> focused;
+  Open(false, [&](dialogs::FrmNew& d) {
+    d.cmdBrowse.Click();
+    d.txtNameExe.SyncText("Офис ☺");
+    d.cmdOk.Click();
+    focused.push_back(ui().focused);
+    d.txtNameExe.SyncText("Офис™");  // the code page has this one
+    d.cmdOk.Click();
+    focused.push_back(ui().focused);
+    ui().fileDialogAnswers = {std::string("C:\\Setup\\setup.exe")};
+    d.cmdBrowse.Click();
+    d.txtNameExe.SyncText("Офис™");
+    d.txtDescription.SyncText("Café ñ");
+    d.cmdOk.Click();
+    focused.push_back(ui().focused);
+    EXPECT_TRUE(d.IsOpen());
+    d.cmdCancel.Click();
+  });
+  EXPECT_EQ(focused, (std::vector<std::string>{"txtNameExe", "txtAdressExe", "txtDescription"}));
+  EXPECT_EQ(Texts(), (std::vector<std::string>{
+                         "В поле «Имя» есть знаки, которые невозможно сохранить в файле в "
+                         "кодировке Windows: ☺\r\nЗамените или удалите их.",
+                         "В поле «Исполняемый файл» есть знаки, которые невозможно сохранить в "
+                         "файле в кодировке Windows: 日 本\r\nЗамените или удалите их.",
+                         "В поле «Описание» есть знаки, которые невозможно сохранить в файле в "
+                         "кодировке Windows: é ñ\r\nЗамените или удалите их."}));
+  EXPECT_FALSE(app().ControlBar().IsOpen());
+}
+
+TEST_F(PackageDialog, AFolderWhereLetterCaseMattersKeepsTheFileNamesItHolds) {
+  files().SetCaseSensitive(kLibrary);
+  AddScript("a");
+  AddScript("b");
+  const std::string folder = std::string(kLibrary) + "\\";
+  ASSERT_TRUE(files().MoveFile(Path("a"), folder + "a.ovs"));
+  files().PutFile(folder + "position.lst", "b\r\na\r\n");
+  main().Show();
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"b", "a"}));
+  EXPECT_EQ(main().tipTexts(), (std::vector<std::string>{"b", "a"}));
+  EXPECT_EQ(main().ScriptPathOf(1), folder + "a.ovs");
+
+  main().ItemClick = 1;
+  Open(true, [&](dialogs::FrmNew& d) {
+    EXPECT_EQ(d.txtAdressExe.text(), "C:\\Setup\\setup.exe");
+    d.txtNameExe.SyncText("c");
+    d.cmdOk.Click();
+  });
+  EXPECT_TRUE(files().Exists(folder + "c.ovs"));
+  EXPECT_FALSE(files().Exists(folder + "a.ovs") || files().Exists(folder + "c.OVS"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"b", "c"}));
+  main().Close();
+  EXPECT_EQ(files().Contents(folder + "position.lst"), "b\r\nc\r\n");
+  EXPECT_FALSE(files().Exists(folder + "Position.lst"));
+
+  main().Show();
+  Check({1});
+  ui().messageAnswers = {kIdYes};
+  main().DelSelect();
+  EXPECT_FALSE(files().Exists(folder + "c.ovs"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"b"}));
+}
+
 TEST_F(PackageDialog, PropertiesRenameAndRefuseAnotherPackagesName) {
   AddScript("Старое");
   AddScript("Другое");
@@ -295,6 +364,59 @@ TEST_F(PackageDialog, PropertiesRenameAndRefuseAnotherPackagesName) {
   EXPECT_TRUE(files().FindEntry(Path("Новое")));
   EXPECT_FALSE(files().FindEntry(Path("Старое")));
   EXPECT_EQ(Lines(), (std::vector<std::string>{"Новое", "Другое"}));  // it keeps its place
+}
+
+TEST_F(PackageDialog, PropertiesThatCannotBeSavedKeepTheDialogAndTheFiles) {
+  // A trailer that does not follow the blocks: the program cannot edit it.
+  script::ScriptImage image;
+  ASSERT_FALSE(script::ScriptFromText(
+      "block\nwindow \"#32770\" \"Setup\" 1\nend\ngap \"xx\"\nprogram \"C:\\\\Setup\\\\setup.exe\"\n",
+      image));
+  script::ScriptBuffer odd(machine().system, [](const std::string& t) { return t; });
+  odd.SetBytes(script::BuildScript(image));
+  odd.ScrambleBuffer();
+  files().PutFile(Path("Странный"), odd.bytes());
+  AddScript("Старое");
+  main().Show();
+  main().ItemClick = 1;
+  ASSERT_EQ(Lines()[1], "Странный");
+  Open(true, [&](dialogs::FrmNew& d) {
+    d.txtComandLine.SyncText("/S");
+    d.cmdOk.Click();
+    EXPECT_TRUE(d.IsOpen());
+    EXPECT_EQ(ui().focused, "txtAdressExe");
+    d.cmdCancel.Click();
+  });
+  ASSERT_EQ(Texts().size(), 1u);
+  EXPECT_EQ(Texts()[0].rfind("Свойства не сохранены", 0), 0u) << Texts()[0];
+  EXPECT_EQ(files().Contents(Path("Странный")), odd.bytes());
+
+  files().PutFile(Path("Чужое"), "не из списка");  // the list does not show it yet
+  main().ItemClick = 0;
+  ASSERT_EQ(Lines()[0], "Старое");
+  Open(true, [&](dialogs::FrmNew& d) {
+    d.txtNameExe.SyncText("Чужое");
+    d.cmdOk.Click();
+    EXPECT_TRUE(d.IsOpen());
+    EXPECT_EQ(ui().focused, "txtNameExe");
+    d.cmdCancel.Click();
+  });
+  ASSERT_EQ(Texts().size(), 2u);
+  EXPECT_EQ(Texts()[1].rfind("Пакет с именем 'Чужое' уже есть", 0), 0u);
+  EXPECT_EQ(files().Contents(Path("Чужое")), "не из списка");
+  EXPECT_TRUE(files().Exists(Path("Старое")));
+}
+
+TEST_F(PackageDialog, TheFocusGoesFromTheNameToTheButtonsAndThenToTheRest) {
+  dialogs::FrmNew dialog(app());
+  std::vector<std::string> order;
+  for (const ui::Control* c : dialog.controls()) {
+    if (c->kind() == ui::ControlKind::TextBox || c->kind() == ui::ControlKind::Button) {
+      order.push_back(c->name());
+    }
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"txtNameExe", "txtAdressExe", "cmdBrowse", "cmdOk",
+                                             "cmdCancel", "txtDescription", "txtComandLine"}));
 }
 
 }  // namespace

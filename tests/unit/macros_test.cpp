@@ -127,7 +127,9 @@ TEST_F(MacroFixture, EmptyValuesAreSkippedWhenContracting) {
 TEST(IsRunningFromDisc, OnlyTheDriveOfTheProgramFolderCounts) {
   sim::SimMachine m;
   m.files.AddDrive('E', platform::DriveType::Removable);
-  EXPECT_TRUE(app::IsRunningFromDisc(m.files, "E:\\Orvanta"));
+  EXPECT_FALSE(app::IsRunningFromDisc(m.files, "E:\\Orvanta"));  // a plain copy on a stick
+  m.files.PutFile("E:\\Orvanta\\orvanta.ini", "");
+  EXPECT_TRUE(app::IsRunningFromDisc(m.files, "E:\\Orvanta"));  // a disc image on a stick
   m.files.currentFolder = "D:\\";  // started from a prompt on the CD-ROM drive
   ASSERT_EQ(m.files.GetDriveType("\\"), platform::DriveType::CdRom);
   EXPECT_FALSE(app::IsRunningFromDisc(m.files, "\\\\server\\share\\orvanta"));

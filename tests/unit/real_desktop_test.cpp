@@ -142,6 +142,7 @@ TEST_F(RealDesktop, AControlOnAHiddenPageIsNotFoundRatherThanCovered) {
 
 TEST(WindowFinder, AnOwnedMessageBoxIsNoChildOfItsOwnerAndIsFoundAmongTheTopLevelWindows) {
   sim::SimDesktop desktop;
+  const sim::SimSystem system;
   const std::string caption = "Установка Demo App ";
   const WindowHandle wizard = desktop.AddWindow(0, "#32770", caption, {100, 100, 500, 400});
   // The wizard's own page has the box's class and caption too.
@@ -153,16 +154,16 @@ TEST(WindowFinder, AnOwnedMessageBoxIsNoChildOfItsOwnerAndIsFoundAmongTheTopLeve
   EXPECT_EQ(desktop.RootWindow(yes), box);
 
   engine::WindowPath path;
-  engine::DescribeWindow(desktop, yes, path);
+  engine::DescribeWindow(desktop, system, yes, path);
   ASSERT_EQ(path.size(), 3u);
   // The box in front is the first top-level window of that class and caption.
   EXPECT_EQ(path[0], (script::WindowStep{"#32770", caption, 2}));
   EXPECT_EQ(path[1], (script::WindowStep{"#32770", caption, 0}));
   EXPECT_EQ(path[2], (script::WindowStep{"Button", "&Да", 1}));
-  EXPECT_EQ(engine::FindTargetWindow(desktop, path), yes);
+  EXPECT_EQ(engine::FindTargetWindow(desktop, system, path), yes);
   // In front of its owner even after the owner was brought forward.
   desktop.SetWindowPos(wizard, platform::ZOrder::Top, 0);
-  EXPECT_EQ(engine::FindTargetWindow(desktop, path), yes);
+  EXPECT_EQ(engine::FindTargetWindow(desktop, system, path), yes);
   EXPECT_EQ(desktop.WindowFromPoint({270, 290}), yes);
 }
 

@@ -114,6 +114,24 @@ TEST_F(StartupTest, AUsbStickIsReadLikeADisc) {
   EXPECT_EQ(a.macros.values[app::MacroTable::kCdRomRow], "F:\\");
   EXPECT_EQ(Stored(app::setting::kSpeed), "0");
   EXPECT_EQ(Stored(app::setting::kFolderOvs), "F:\\Folder OVS");
+  // The stick first, then the machine's own CD-ROM drive.
+  m.files.PutFile("D:\\Drivers\\setup.exe", "MZ");
+  EXPECT_EQ(a.Expand("%CDROM%\\Folder OVS"), "F:\\Folder OVS");
+  EXPECT_EQ(a.Expand("%CDROM%\\Drivers\\setup.exe"), "D:\\Drivers\\setup.exe");
+  EXPECT_EQ(a.Expand("%CDROM%\\Nowhere"), "F:\\Nowhere");
+}
+
+TEST_F(StartupTest, APlainCopyOnAUsbStickIsNoDisc) {
+  m.files.AddDrive('F', platform::DriveType::Removable);
+  m.files.MakeFolders("F:\\Orvanta");
+  m.system.programFolder = "F:\\Orvanta";
+  m.system.commandLine = "/ADD C:\\Scripts\\x.OVS";
+  m.files.PutFile("C:\\Scripts\\x.OVS", "x");
+  m.files.PutFile("D:\\Setup\\setup.exe", "MZ");
+  ASSERT_TRUE(app::Main(a));
+  EXPECT_TRUE(m.ui.messages.empty());  // no missing settings file
+  EXPECT_EQ(Stored(app::setting::kFolderOvs), "C:\\Scripts");
+  EXPECT_EQ(a.Expand("%CDROM%\\Setup\\setup.exe"), "D:\\Setup\\setup.exe");
 }
 
 TEST_F(StartupTest, MissingSettingsFileOnACdRomIsReportedAndStartUpGoesOn) {

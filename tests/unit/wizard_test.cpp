@@ -165,6 +165,10 @@ TEST_F(Wizard, StepsAndButtonsFollowTheChoices) {
 }
 
 TEST_F(Wizard, CopiesTheImageOnceAndMakesItTheLibrary) {
+  AddScript("Скрытый", "C:\\Distr\\7z.exe");
+  AddScript("Системный", "C:\\Distr\\7z.exe");
+  files().SetHiddenSystem(Script(kLibrary, "Скрытый"), true, false);
+  files().SetHiddenSystem(Script(kLibrary, "Системный"), false, true);
   ToCheckStep();
   wizard.cmdNext.Click();
   const std::string p = machine().system.programFolder;
@@ -196,6 +200,8 @@ TEST_F(Wizard, CopiesTheImageOnceAndMakesItTheLibrary) {
   EXPECT_EQ(files().Contents(kImage + "\\autorun.inf"),
             "[Autorun]\r\nopen=orvanta\\Orvanta.exe\r\nicon=orvanta\\Orvanta.exe,0\r\n");
   EXPECT_EQ(FolderOvs(), kImage + "\\Folder OVS");
+  EXPECT_FALSE(files().Exists(kImage + "\\Folder OVS\\Скрытый.OVS") ||
+               files().Exists(kImage + "\\Folder OVS\\Системный.OVS"));
 
   // The copy cannot be repeated; then the last page, then the end.
   EXPECT_FALSE(wizard.cmdPrev.enabled());
@@ -208,22 +214,27 @@ TEST_F(Wizard, CopiesTheImageOnceAndMakesItTheLibrary) {
   EXPECT_FALSE(wizard.IsOpen());
 }
 
-TEST_F(Wizard, AnEarlierImageOnADriveRootIsUpdated) {
+TEST_F(Wizard, AnEarlierImageOnADriveRootIsUpdatedButItsReadOnlyFilesAreKept) {
   files().AddDrive('E', platform::DriveType::Removable);
   files().PutFile("E:\\autorun.inf", "[Autorun]\r\nlabel=Диск\r\nopen=old.exe\r\n");
   files().PutFile("E:\\Folder OVS\\Офис.OVS", "old");
   files().SetReadOnly("E:\\Folder OVS\\Офис.OVS", true);
   ToCheckStep("E:\\");
   wizard.cmdNext.Click();
-  EXPECT_TRUE(ui().messages.empty());
-  EXPECT_EQ(FolderOvs(), "E:\\Folder OVS");
-  EXPECT_EQ(wizard.operationLog().find("E:\\\\"), std::string::npos) << wizard.operationLog();
+  EXPECT_EQ(Texts(ui().messages), std::vector<std::string>{kCopyWarning});
+  EXPECT_EQ(FolderOvs(), "");
+  const std::string& log = wizard.operationLog();
+  EXPECT_EQ(log.find("E:\\\\"), std::string::npos) << log;
+  EXPECT_NE(log.find("`E:\\Folder OVS\\Офис.OVS\r\nОшибка копирования файла\r\n"),
+            std::string::npos)
+      << log;
   EXPECT_EQ(
       files().Contents("E:\\autorun.inf"),
       "[Autorun]\r\nlabel=Диск\r\nopen=orvanta\\Orvanta.exe\r\nicon=orvanta\\Orvanta.exe,0\r\n");
-  EXPECT_EQ(files().Contents("E:\\Folder OVS\\Офис.OVS"),
-            files().Contents(Script(kLibrary, "Офис")));
-  EXPECT_FALSE(files().Attributes("E:\\Folder OVS\\Офис.OVS")->readOnly);
+  EXPECT_EQ(files().Contents("E:\\Folder OVS\\Офис.OVS"), "old");
+  EXPECT_TRUE(files().Attributes("E:\\Folder OVS\\Офис.OVS")->readOnly);
+  EXPECT_EQ(files().Contents("E:\\Folder OVS\\Архиватор.OVS"),
+            files().Contents(Script(kLibrary, "Архиватор")));
 }
 
 TEST_F(Wizard, ACopyThatFailsHalfWayWarnsAndKeepsTheLibrary) {
