@@ -99,3 +99,16 @@ class MsiTest(setups.SetupCase):
         self.assertEqual(code, 0)
         for product in products:
             self.assert_msi_installed(product)
+
+    def test_msi_wizard_installs_by_window_messages(self):
+        product = "Demo Msi Messages"
+        self.script_for(product, MSI_DIALOG, self.add_msi(product))
+
+        code, report = self.play_report(
+            f'/PLAY "{self.win(self.scripts)}" /SPEED 0 /TIMEOUT 60 /MESSAGES',
+            self.reports / "отчёт.txt", timeout=200)
+
+        self.assert_results(report, [(product, "ОК")])
+        self.assertIn(f"Воспроизведено сообщениями окон: {product} (строка 1)", report.text)
+        self.assertEqual(code, 0)
+        self.assert_msi_installed(product)
