@@ -82,6 +82,7 @@ void FrmStels::WireHandlers() {
     Timer1.SetEnabled(false);
     tmrDo.SetEnabled(false);
     tmrExit.SetEnabled(false);
+    tmrReact.SetEnabled(false);
     app_.controlBar = nullptr;
   };
   onMouseDown = [this](const ui::MouseInfo& m) { StartDrag(m); };
@@ -91,6 +92,7 @@ void FrmStels::WireHandlers() {
   Timer1.onTick = [this] { lblCaption.SetVisible(!lblCaption.visible()); };
   tmrDo.onTick = [this] { player_->OnStepTick(); };
   tmrExit.onTick = [this] { player_->OnAdvanceTick(); };
+  tmrReact.onTick = [this] { player_->OnReactTick(); };
   imgPause.onClick = [this] { OnPauseClick(); };
   imgPlay.onClick = [this] { OnPlayClick(); };
   imgStop.onClick = [this] { OnStopClick(); };

@@ -72,6 +72,7 @@ class FrmStels : public ui::Form, public script::ControlBarLink {
   ui::Timer Timer1{*this, "Timer1", 500};
   ui::Timer tmrDo{*this, "tmrDo", 500};
   ui::Timer tmrExit{*this, "tmrExit", 100};
+  ui::Timer tmrReact{*this, "tmrReact", speed::kReactDelay};  // a window event's step
 
  private:
   void BuildControls();

@@ -18,6 +18,10 @@ using dialogs::stat_result::kNotStarted;
 constexpr int kQuietTicksAfterBlock = 3;
 constexpr int kQuietTicksBetweenAttempts = 13;
 constexpr int kForegroundAttempts = 3;
+// A block whose click was lost this often is played by window messages.
+constexpr int kLostPressesBeforeMessages = 2;
+// Ticks the button of the last click waits for a sign that its wizard moved on.
+constexpr int kUnchangedButtonTicks = 3;
 // How long the next package waits for the previous setup's processes and
 // for Windows Installer before it starts anyway.
 constexpr long long kPreviousSetupWaitMs = 60000;
@@ -48,6 +52,9 @@ void Player::Reset() {
   waitCountdown_ = attemptCount_ = missCount_ = 0;
   inStepTick_ = packageOpen_ = false;
   paused_ = advancePending_ = broughtForward_ = packageByMessages_ = false;
+  lostPresses_ = 0;
+  clickedButton_ = 0;
+  watch_.reset();
   queueIndex_ = 0;
   waiting_ = Waiting::None;
   previousWaitSinceMs_ = -1;
@@ -77,6 +84,9 @@ void Player::Play() {
   app_.currentScriptPath.clear();
   queueIndex_ = 0;
   bar_.tmrExit.SetEnabled(true);
+  if (speedIndex_ == 0) {
+    watch_ = app_.platform.desktop.WatchWindows([this] { OnWindowEvent(); });
+  }
 }
 
 void Player::OnAdvanceTick() {
@@ -134,6 +144,7 @@ bool Player::WaitForPreviousSetup() {
 }
 
 void Player::FinishQueue() {
+  watch_.reset();
   if (!app_.unattended) app_.MainWindow().Show();
   bar_.Hide();
   ShowResults();
@@ -146,6 +157,7 @@ void Player::NextDo() {
     // While paused the block waits for continue.
     bar_.tmrDo.SetEnabled(!paused_);
     broughtForward_ = false;
+    lostPresses_ = 0;
     waiting_ = Waiting::None;
     waitingSinceMs_ = app_.platform.system.TickCountMs();
     return;
@@ -160,20 +172,46 @@ void Player::NextDo() {
   }
 }
 
-void Player::OnStepTick() {
-  // The replay lets the message queue run; a tick must not start inside it.
+void Player::OnStepTick() { Step(/*reacting=*/false); }
+
+void Player::OnWindowEvent() {
+  eventSincePress_ = true;
+  if (ReactsAtOnce() && !bar_.tmrReact.enabled()) bar_.tmrReact.SetEnabled(true);
+}
+
+void Player::OnReactTick() {
+  bar_.tmrReact.SetEnabled(false);
+  if (ReactsAtOnce()) Step(/*reacting=*/true);
+}
+
+// A block is being looked for (the step timer runs) at the fast speed.
+bool Player::ReactsAtOnce() const {
+  return speedIndex_ == 0 && packageOpen_ && !paused_ && bar_.tmrDo.enabled();
+}
+
+void Player::Step(bool reacting) {
+  // The replay lets the message queue run; a step must not start inside it.
   if (inStepTick_) return;
   inStepTick_ = true;
   const platform::WindowHandle target =
       FindTargetWindow(app_.platform.desktop, app_.platform.system, app_.script.block.windowPath);
   // A control on a hidden page (a property sheet keeps the pages it showed)
   // is not the one to press: the recorded page has not come yet.
-  if (target == 0 || !app_.platform.desktop.IsVisible(target)) {
-    OnTargetMissing();
-  } else {
-    OnTargetFound(target);
+  const bool found = target != 0 && app_.platform.desktop.IsVisible(target);
+  if (!found) {
+    if (!reacting) OnTargetMissing();
+  } else if (!SameButtonUnchanged(target, reacting)) {
+    OnTargetFound(target, reacting);
   }
   inStepTick_ = false;
+}
+
+// The button that took the last click, with no window event since: the
+// wizard may not have moved on yet, and a second click would skip a page.
+// A tick presses it after a few ticks all the same.
+bool Player::SameButtonUnchanged(platform::WindowHandle target, bool reacting) {
+  if (target != clickedButton_ || eventSincePress_) return false;
+  return reacting || ++unchangedTicks_ <= kUnchangedButtonTicks;
 }
 
 void Player::RestartStepTimer(int interval) {
@@ -199,21 +237,33 @@ void Player::OnTargetMissing() {
   }
 }
 
-void Player::OnTargetFound(platform::WindowHandle target) {
+void Player::OnTargetFound(platform::WindowHandle target, bool reacting) {
   if (!fastMode_) {
     fastMode_ = true;
     RestartStepTimer(workingInterval_);
   }
   missCount_ = 0;
-  if (!IsReady(target)) return OnTargetNotReady();
-  const platform::WindowHandle root = app_.platform.desktop.RootWindow(target);
-  const bool byMessages = MessagesOnly();
+  platform::Desktop& desktop = app_.platform.desktop;
+  if (!IsReady(target)) {
+    if (!reacting) OnTargetNotReady();
+    return;
+  }
+  const platform::WindowHandle root = desktop.RootWindow(target);
+  const bool byMessages = MessagesOnly() || lostPresses_ >= kLostPressesBeforeMessages;
+  if (!byMessages && reacting && desktop.ForegroundWindow() != root && !broughtForward_) return;
   if (!byMessages && !InFront(root)) return;
   const int package = packageNumber_;
+  // Events that came before the press are no news of what the press does.
+  desktop.PumpMessages();
+  eventSincePress_ = false;
   const script::Gesture gesture = script::PlayBlockGesture(app_, target, byMessages);
   // Next or stop may have been pressed while the gesture was injected.
   if (package != packageNumber_ || !packageOpen_ || !bar_.IsOpen()) return;
-  if (gesture == script::Gesture::Covered) return OnTargetCovered(root);
+  if (gesture == script::Gesture::Lost) return OnPressLost();
+  if (gesture == script::Gesture::Covered) {
+    if (!reacting) OnTargetCovered(root);
+    return;
+  }
   OnBlockPlayed(target, gesture);
 }
 
@@ -256,6 +306,21 @@ void Player::OnBlockPlayed(platform::WindowHandle target, script::Gesture gestur
   waitCountdown_ = kQuietTicksAfterBlock;
   attemptCount_ = 0;
   if (packageOpen_) bar_.lblAct.SetText("Выполняется ожидание установки");
+  clickedButton_ = 0;
+  if (gesture == script::Gesture::Taken && watch_) {
+    // The button has acted on the click: the next block may be there already.
+    clickedButton_ = target;
+    unchangedTicks_ = 0;
+    if (ReactsAtOnce()) bar_.tmrReact.SetEnabled(true);
+  }
+}
+
+// The press went nowhere (the button never showed it) and nothing was
+// clicked: the block is played again, after the wizard is brought forward
+// once more; a block whose press is lost again goes by window messages.
+void Player::OnPressLost() {
+  ++lostPresses_;
+  broughtForward_ = false;
 }
 
 void Player::OnTargetCovered(platform::WindowHandle root) {
@@ -323,6 +388,7 @@ void Player::Next() {
 }
 
 void Player::Stop() {
+  watch_.reset();
   bar_.tmrDo.SetEnabled(false);
   bar_.tmrExit.SetEnabled(false);
   bar_.Timer1.SetEnabled(false);

@@ -5,6 +5,7 @@
 // block's gesture and text are injected and the next block becomes current.
 // The advance timer moves from script to script; after the last one the
 // statistics are shown.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ namespace speed {
 constexpr int kIntervals[] = {100, 250, 500};  // fast, medium, slow
 constexpr int kSearchInterval = 500;
 constexpr int kMissesBeforeSlowSearch = 10;
+// At the fast speed a window event runs the step this soon, so that a burst
+// of events (a page being built) makes one step.
+constexpr int kReactDelay = 10;
 }  // namespace speed
 
 class Player {
@@ -50,6 +54,10 @@ class Player {
   void OnAdvanceTick();  // tmrExit
   void NextDo();
   void OnStepTick();  // tmrDo
+  // At the fast speed: a window of another program appeared or changed
+  // (tmrReact runs the step soon after), and that step.
+  void OnWindowEvent();
+  void OnReactTick();
   void PausePlay();
   void PlayAfterPause();
   void Next();
@@ -72,11 +80,18 @@ class Player {
   bool WaitForPreviousSetup();
   bool SetupEnded() const;  // the followed setup's processes have all ended
   void FinishQueue();
-  void OnTargetFound(platform::WindowHandle target);
+  // A step of the step timer, or one run by a window event (`reacting`): the
+  // latter plays a block whose window is found and ready, and otherwise
+  // leaves the counters, the texts and the foreground cycle to the timer.
+  void Step(bool reacting);
+  bool ReactsAtOnce() const;
+  bool SameButtonUnchanged(platform::WindowHandle target, bool reacting);
+  void OnTargetFound(platform::WindowHandle target, bool reacting);
   void OnTargetMissing();
   void OnTargetNotReady();
   void OnTargetCovered(platform::WindowHandle root);
   void OnBlockPlayed(platform::WindowHandle target, script::Gesture gesture);
+  void OnPressLost();
   bool IsReady(platform::WindowHandle target) const;
   // False when the top-level window was only now brought to the foreground:
   // its activation must reach it before a press does.
@@ -103,6 +118,14 @@ class Player {
   bool paused_ = false;
   bool advancePending_ = false;    // the advance timer ticked during a pause
   bool broughtForward_ = false;    // for the current block
+  int lostPresses_ = 0;            // of the current block
+  // The button that took the last click, and whether a window event came
+  // since its press: a wizard that changes pages only after the click is
+  // over shows the same button, unchanged, a moment longer.
+  platform::WindowHandle clickedButton_ = 0;
+  bool eventSincePress_ = false;
+  int unchangedTicks_ = 0;
+  std::unique_ptr<platform::WindowWatch> watch_;
   bool packageByMessages_ = false;
   bool packageOpen_ = false;  // a script was started and its entry is not closed
   int packageNumber_ = 0;     // changes whenever a package starts or ends

@@ -72,6 +72,12 @@ class MouseHook {
   virtual ~MouseHook() = default;
 };
 
+// Window events being watched; destroying it stops them.
+class WindowWatch {
+ public:
+  virtual ~WindowWatch() = default;
+};
+
 // A picture of the whole screen, rows top to bottom, 3 bytes (R, G, B) a pixel.
 struct ScreenImage {
   int width = 0, height = 0;
@@ -125,6 +131,10 @@ class Desktop {
   virtual ButtonKind ButtonKindOf(WindowHandle window) const = 0;
   virtual bool PostButtonClick(WindowHandle window) = 0;
   virtual bool PostMouse(WindowHandle window, MouseMessage message, int button, Point client) = 0;
+  // Waits at most `waitMs` for a button (push, check or radio) to show itself
+  // pushed, or released with `pushed` false (BM_GETSTATE): a pushed button
+  // has taken a press and will click on its release; true when it did.
+  virtual bool WaitButtonPushed(WindowHandle window, bool pushed, int waitMs) const = 0;
 
   virtual void SetWindowPos(WindowHandle window, ZOrder order, uint32_t flags) = 0;
   // SetForegroundWindow alone: Windows refuses it to a program that did not
@@ -150,6 +160,13 @@ class Desktop {
   // the system refuses the hook.
   virtual std::unique_ptr<MouseHook> InstallMouseHook(
       std::function<void(const HookEvent&)> onEvent) = 0;
+
+  // Calls `onChange` on this thread, soon after any window of another
+  // program was created, shown, renamed, enabled or disabled, or the
+  // foreground changed (out-of-context window events: they arrive when the
+  // message queue runs, several at once as a rule). Null when the system
+  // refuses; destroying the result stops the calls.
+  virtual std::unique_ptr<WindowWatch> WatchWindows(std::function<void()> onChange) = 0;
 
   // The clipboard's text; empty when it holds none.
   virtual std::string ClipboardText() const = 0;

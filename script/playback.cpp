@@ -22,6 +22,10 @@ constexpr int kMaxWindowText = 255;
 constexpr int kInputIdleWaitMs = 5000;
 // Deeper than any real window tree; ends the walk should a tree ever loop.
 constexpr int kMaxWindowDepth = 256;
+// How long a button may take to show a press or a release that was injected
+// into it. Its thread answered just before, so this is seldom more than a few
+// milliseconds; a press not shown by then was lost on the way.
+constexpr int kButtonResponseMs = 1000;
 
 // Mouse flags of a recorded button; 0 for a value no button has.
 uint32_t DownFlag(int16_t button) {
@@ -165,6 +169,20 @@ void PostGesture(app::App& app, WindowHandle target, const std::vector<MouseEven
   desktop.PumpMessages();
 }
 
+// A release away from a button whose press did not show: should the press
+// still arrive, the button lets it go without a click.
+void ReleaseOffTarget(app::App& app, WindowHandle target, uint32_t upFlag) {
+  const Point corner = app.platform.desktop.ClientToScreen(target, {0, 0});
+  Inject(app, upFlag, {corner.x - 2, corner.y - 2});
+}
+
+// The button has let the press go (it clicks as it does) and its thread has
+// finished what the click started, or is waiting in a dialog it opened.
+bool ButtonHasActed(const platform::Desktop& desktop, WindowHandle target) {
+  if (!desktop.WaitButtonPushed(target, false, kButtonResponseMs)) return false;
+  return desktop.IsResponding(desktop.RootWindow(target));
+}
+
 }  // namespace
 
 int MouseScaleFactor(int screenPixels) {
@@ -235,6 +253,9 @@ Gesture PlayBlockGesture(app::App& app, WindowHandle target, bool byMessages) {
     return Gesture::PlayedByMessages;
   }
   platform::Desktop& desktop = app.platform.desktop;
+  // A button shows whether it holds the press (its pushed state).
+  const bool buttonClick =
+      desktop.ButtonKindOf(target) != platform::ButtonKind::None && IsPlainClick(events);
   bool pressed = false;  // the last press was played
   for (const MouseEvent& event : events) {
     if (event.action == action::kPress) {
@@ -256,6 +277,10 @@ Gesture PlayBlockGesture(app::App& app, WindowHandle target, bool byMessages) {
     } else if (event.action == action::kRelease) {
       const uint32_t flag = UpFlag(event.button);
       if (flag == 0) continue;
+      if (buttonClick && !desktop.WaitButtonPushed(target, true, kButtonResponseMs)) {
+        ReleaseOffTarget(app, target, flag);
+        return Gesture::Lost;
+      }
       const Point point = OffsetFromPress(app, event);
       desktop.SetCursorPos(point);
       if (!Inject(app, flag, point)) {
@@ -264,6 +289,7 @@ Gesture PlayBlockGesture(app::App& app, WindowHandle target, bool byMessages) {
         desktop.PostMouse(target, platform::MouseMessage::Up, event.button, client);
         return Gesture::PlayedByMessages;
       }
+      if (buttonClick && ButtonHasActed(desktop, target)) return Gesture::Taken;
     }
   }
   // Only a covered target is worth a retry; a gesture without a playable

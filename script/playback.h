@@ -40,14 +40,18 @@ platform::Launched LaunchProgram(app::App& app, const std::string& program,
 // How a block's gesture went.
 enum class Gesture {
   Played,            // injected as mouse input (or nothing to play)
+  Taken,             // a click injected into a button, which has acted on it
   PlayedByMessages,  // sent as window messages to the target
   Covered,           // another window lies on the press point: nothing was sent
+  Lost,              // a click's press never reached its button: nothing clicked
 };
 // Plays the current block's gesture with its press in `target`: as injected
 // mouse input, or, with `byMessages` or when the system refuses the input, as
 // window messages. A covering control bar is moved away from the press point
 // first. A gesture with no playable press (a button value no button has) is
-// played, without input.
+// played, without input. A click on a button is released only once the
+// button shows the press; one it never shows is released off the button, so
+// that nothing is clicked and the block can be played again.
 Gesture PlayBlockGesture(app::App& app, platform::WindowHandle target, bool byMessages);
 // The gesture as mouse input; false when the press point is covered.
 bool ReplayBlockEvents(app::App& app, platform::WindowHandle target);

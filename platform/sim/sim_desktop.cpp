@@ -40,6 +40,39 @@ class SimMouseHook : public platform::MouseHook {
   int id_;
 };
 
+class SimWindowWatch : public platform::WindowWatch {
+ public:
+  SimWindowWatch(SimDesktop& desktop, int id) : desktop_(desktop), id_(id) {}
+  ~SimWindowWatch() override { desktop_.watches_.erase(id_); }
+
+ private:
+  SimDesktop& desktop_;
+  int id_;
+};
+
+std::unique_ptr<platform::WindowWatch> SimDesktop::WatchWindows(std::function<void()> onChange) {
+  const int id = nextHook_++;
+  watches_[id] = std::move(onChange);
+  return std::make_unique<SimWindowWatch>(*this, id);
+}
+
+void SimDesktop::RaiseWindowEvent(WindowHandle window) {
+  if (window != 0 && !watches_.empty()) windowEvents_.push_back(window);
+}
+
+bool SimDesktop::DeliverWindowEvents() {
+  if (windowEvents_.empty()) return false;
+  const std::vector<WindowHandle> events = std::move(windowEvents_);
+  windowEvents_.clear();
+  for (WindowHandle window : events) {
+    // The hook skips the program's own windows.
+    if (ProcessOf(window) == kOwnProcess) continue;
+    const auto watches = watches_;  // a watch may end itself
+    for (const auto& [id, onChange] : watches) onChange();
+  }
+  return true;
+}
+
 std::unique_ptr<platform::MouseHook> SimDesktop::InstallMouseHook(
     std::function<void(const platform::HookEvent&)> onEvent) {
   if (refuseHooks) {
@@ -140,11 +173,12 @@ WindowHandle SimDesktop::AddWindow(WindowHandle parent, const std::string& class
   windows_[h] = std::move(w);
   children_[parent].push_back(h);
   positions_[h] = children_[parent].size() - 1;
+  RaiseWindowEvent(h);
   if (parent == 0) {
     BringToFront(h);
     // A new program's window takes the foreground, as a setup's first page
     // or a browser opening over it does.
-    if (visible) foreground_ = h;
+    if (visible) SetForegroundWindow(h);
   }
   return h;
 }
@@ -191,11 +225,14 @@ void SimDesktop::RemoveWindow(WindowHandle window) {
   if (pressed_ == window) pressed_ = 0;
   if (postedPressed_ == window) postedPressed_ = 0;
   // The system activates the owner of a closed box, or else no window.
-  if (foreground_ == window) foreground_ = Get(owner) ? owner : 0;
+  if (foreground_ == window) SetForegroundWindow(Get(owner) ? owner : 0);
 }
 
 void SimDesktop::SetCaption(WindowHandle window, const std::string& caption) {
-  if (Window* w = Get(window)) w->caption = caption;
+  Window* w = Get(window);
+  if (!w || w->caption == caption) return;
+  w->caption = caption;
+  RaiseWindowEvent(window);
 }
 
 void SimDesktop::MoveWindow(WindowHandle window, ScreenRect rect) {
@@ -214,15 +251,19 @@ void SimDesktop::SetVisible(WindowHandle window, bool visible) {
   if (!w) return;
   const bool shown = visible && !w->visible;
   w->visible = visible;
+  if (shown) RaiseWindowEvent(window);
   if (shown && w->parent == 0) {
     BringToFront(window);
-    foreground_ = window;
+    SetForegroundWindow(window);
   }
-  if (!visible && foreground_ == window) foreground_ = Get(w->owner) ? w->owner : 0;
+  if (!visible && foreground_ == window) SetForegroundWindow(Get(w->owner) ? w->owner : 0);
 }
 
 void SimDesktop::SetEnabled(WindowHandle window, bool enabled) {
-  if (Window* w = Get(window)) w->enabled = enabled;
+  Window* w = Get(window);
+  if (!w || w->enabled == enabled) return;
+  w->enabled = enabled;
+  RaiseWindowEvent(window);
 }
 
 bool SimDesktop::IsEnabled(WindowHandle window) const {
@@ -273,8 +314,14 @@ void SimDesktop::BringToFront(WindowHandle topLevel) {
 void SimDesktop::Activate(WindowHandle window) {
   const WindowHandle root = RootWindow(window);
   if (!Get(root)) return;
-  foreground_ = root;
+  SetForegroundWindow(root);
   if (!windows_.at(root).topmost) BringToFront(root);
+}
+
+void SimDesktop::SetForegroundWindow(WindowHandle root) {
+  if (foreground_ == root) return;
+  foreground_ = root;
+  RaiseWindowEvent(root);
 }
 
 WindowHandle SimDesktop::FindWindow(WindowHandle parent, WindowHandle after,
@@ -432,9 +479,25 @@ bool SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
     RunHooks({platform::HookAction::Release, ButtonOf(flags), at});
   }
   cursor_ = at;
-  if (flags & (kLeftDown | kRightDown | kMiddleDown)) Activate(WindowFromPoint(at));
+  if (flags & (kLeftDown | kRightDown | kMiddleDown)) {
+    const WindowHandle root = RootWindow(WindowFromPoint(at));
+    const bool activated = root != 0 && root != foreground_;
+    Activate(root);
+    if (activated || lateActivations > 0) {
+      if (!activated) --lateActivations;
+      ++cancelledPresses;
+      pressed_ = 0;
+      return true;  // taken by the system, lost on the way
+    }
+  }
   DeliverButton(flags, at);
   return true;
+}
+
+bool SimDesktop::WaitButtonPushed(WindowHandle window, bool pushed, int) const {
+  const bool isPushed = pressed_ == window && ButtonKindOf(window) != platform::ButtonKind::None &&
+                        IsEnabled(window) && RectOf(window).Contains(cursor_);
+  return isPushed == pushed;
 }
 
 platform::ButtonKind SimDesktop::ButtonKindOf(WindowHandle window) const {

@@ -44,6 +44,14 @@ class SimDesktop : public platform::Desktop {
   bool buttonsSwapped = false;
   bool workstationLocked = false;  // injected input is refused
   int refusedInjections = 0;
+  // An injected press into a window that is not the foreground activates it,
+  // and under Wine without a window manager the activation arrives after the
+  // press and cancels it (the button loses its pushed state). The next
+  // `lateActivations` presses are cancelled so even into the foreground (an
+  // activation still on its way, a setup that moves the focus as it is
+  // activated).
+  int lateActivations = 0;
+  int cancelledPresses = 0;  // presses an activation took
 
   // Processes: the windows of this program (the forms of the user interface)
   // and those of everyone else.
@@ -91,6 +99,12 @@ class SimDesktop : public platform::Desktop {
   // wait; they arrive in order once it is free.
   void SetUiThreadBusy(bool busy);
   int hookCount() const { return static_cast<int>(hooks_.size()); }
+  // Window events of other programs, as an out-of-context event hook gets
+  // them: they wait until the message loop runs (DeliverWindowEvents, which
+  // the simulated message loop and PumpMessages call).
+  std::unique_ptr<platform::WindowWatch> WatchWindows(std::function<void()> onChange) override;
+  bool DeliverWindowEvents();  // false when none was waiting
+  int watchCount() const { return static_cast<int>(watches_.size()); }
   std::string clipboard;
 
   std::vector<platform::Point> cursorMoves;  // every SetCursorPos
@@ -133,6 +147,7 @@ class SimDesktop : public platform::Desktop {
   bool PostButtonClick(platform::WindowHandle window) override;
   bool PostMouse(platform::WindowHandle window, platform::MouseMessage message, int button,
                  platform::Point client) override;
+  bool WaitButtonPushed(platform::WindowHandle window, bool pushed, int waitMs) const override;
   void SetWindowPos(platform::WindowHandle window, platform::ZOrder order,
                     uint32_t flags) override;
   void SetForeground(platform::WindowHandle window) override;
@@ -142,6 +157,7 @@ class SimDesktop : public platform::Desktop {
   std::string SendGetText(platform::WindowHandle window, int maxChars) const override;
   void PumpMessages() override {
     ++pumps;
+    DeliverWindowEvents();
     if (onPump) onPump();
   }
   std::unique_ptr<platform::MouseHook> InstallMouseHook(
@@ -178,7 +194,12 @@ class SimDesktop : public platform::Desktop {
   // A button going down or up at a screen point: a press and a release on
   // the same window click it.
   void DeliverButton(uint32_t flags, platform::Point at);
+  // A window event: created, shown, renamed, enabled or disabled, or the
+  // foreground moved to it.
+  void RaiseWindowEvent(platform::WindowHandle window);
+  void SetForegroundWindow(platform::WindowHandle root);
   friend class SimMouseHook;
+  friend class SimWindowWatch;
 
   platform::WindowHandle next_ = 0x20000;
   std::unordered_map<platform::WindowHandle, Window> windows_;
@@ -195,6 +216,8 @@ class SimDesktop : public platform::Desktop {
   bool uiBusy_ = false;
   std::vector<platform::HookEvent> waitingHookEvents_;
   int nextHook_ = 1;
+  std::map<int, std::function<void()>> watches_;
+  std::vector<platform::WindowHandle> windowEvents_;  // waiting for the message loop
 };
 
 }  // namespace sim

@@ -81,6 +81,8 @@ void SimUi::Schedule(long long ms, std::function<void()> action) {
 void SimUi::AdvanceTime(long long ms) {
   const long long target = nowMs + ms;
   for (;;) {
+    // The message loop hands out waiting window events before timers.
+    if (desktop_.DeliverWindowEvents()) continue;
     auto next = std::min_element(due_.begin(), due_.end(),
                                  [](const auto& a, const auto& b) { return a.second < b.second; });
     auto action = scheduled_.begin();

@@ -127,6 +127,22 @@ bool Win32Desktop::PostMouse(platform::WindowHandle window, platform::MouseMessa
                       at) != 0;
 }
 
+bool Win32Desktop::WaitButtonPushed(platform::WindowHandle window, bool pushed,
+                                    int waitMs) const {
+  constexpr DWORD kPollMs = 2;
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(waitMs);
+  for (;;) {
+    DWORD_PTR state = 0;
+    if (!SendMessageTimeoutW(ToHwnd(window), BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG,
+                             kResponseTimeoutMs, &state)) {
+      return false;  // gone or hung
+    }
+    if (((state & BST_PUSHED) != 0) == pushed) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(kPollMs);
+  }
+}
+
 void Win32Desktop::SetForeground(platform::WindowHandle window) {
   SetForegroundWindow(ToHwnd(window));
 }

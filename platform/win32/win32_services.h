@@ -94,6 +94,7 @@ class Win32Desktop : public platform::Desktop {
   bool PostButtonClick(platform::WindowHandle window) override;
   bool PostMouse(platform::WindowHandle window, platform::MouseMessage message, int button,
                  platform::Point client) override;
+  bool WaitButtonPushed(platform::WindowHandle window, bool pushed, int waitMs) const override;
   void SetWindowPos(platform::WindowHandle window, platform::ZOrder order,
                     uint32_t flags) override;
   void SetForeground(platform::WindowHandle window) override;
@@ -104,6 +105,7 @@ class Win32Desktop : public platform::Desktop {
   void PumpMessages() override;
   std::unique_ptr<platform::MouseHook> InstallMouseHook(
       std::function<void(const platform::HookEvent&)> onEvent) override;
+  std::unique_ptr<platform::WindowWatch> WatchWindows(std::function<void()> onChange) override;
   std::string ClipboardText() const override;
   platform::ScreenImage CaptureScreen() const override;
 };

@@ -161,12 +161,40 @@ TEST_F(EngineTest, TheBarDragsOpensThePanelRefusesLogOffAndUnhooksWhenClosed) {
 }
 
 
+TEST_F(PlayerTest, AtTheFastSpeedAWindowIsPressedAsItAppearsRatherThanAtTheNextTick) {
+  app().settings.Save(app::setting::kSpeed, "0");
+  fake::FakeWizard quick(machine(), {.programPath = "C:\\Setup\\Quick.exe", .installPage = 0});
+  Play({WriteScript("Demo", quick.options().programPath)});
+  ui().AdvanceTime(100);  // the setup starts; the search tick would come at 600 ms
+  ui().AdvanceTime(engine::speed::kReactDelay);
+  EXPECT_EQ(quick.page(), 2);
+  // Each click shows the next page at once: its block follows at once.
+  ui().AdvanceTime(3 * engine::speed::kReactDelay);
+  EXPECT_TRUE(quick.finished);
+  EXPECT_EQ(quick.clickedPages, (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST_F(PlayerTest, AtTheFastSpeedTheSameButtonIsPressedAgainOnlyOnceItsNextPageShows) {
+  // Each page comes a while after the click, longer than a tick, under the
+  // same "Далее >".
+  app().settings.Save(app::setting::kSpeed, "0");
+  fake::FakeWizard slow(machine(), {.programPath = "C:\\Setup\\Slow.exe", .installPage = 0,
+                                    .pageDelayMs = 250});
+  Play({WriteScript("Demo", slow.options().programPath)});
+  for (int t = 0; t < 3000 && !slow.finished; t += 10) ui().AdvanceTime(10);
+  EXPECT_TRUE(slow.finished);
+  EXPECT_EQ(slow.clickedPages, (std::vector<int>{1, 2, 3, 4})) << "a click fell on a page twice";
+  EXPECT_LT(ui().nowMs, 100 + 3 * (250 + engine::speed::kReactDelay) + 50);
+}
+
 TEST_F(PlayerTest, FastModeStartsAtTheFirstFindAndEndsAfterTenMisses) {
   app().settings.Save(app::setting::kSpeed, "0");
   Play({WriteScript("Demo", wizard.options().programPath)});
   ui().AdvanceTime(100);  // tmrExit: the program starts, tmrDo searches at 500 ms
   EXPECT_EQ(Interval(), 500);
-  ui().AdvanceTime(500);  // found: the first click, then 100 ms ticks
+  // The window's events: found long before the search tick, the first click,
+  // then 100 ms ticks.
+  ui().AdvanceTime(engine::speed::kReactDelay);
   EXPECT_EQ(Interval(), 100);
   EXPECT_EQ(wizard.page(), 2);
   // The wizard disappears: ten misses at 100 ms, then back to 500 ms.

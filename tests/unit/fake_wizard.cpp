@@ -45,7 +45,14 @@ void FakeWizard::Launch(const sim::SimShell::ProgramStart& start) {
   });
   desktop.SetOnClick(next, [this] {
     if (!machine_.desktop.IsEnabled(next)) ++disabledClicks;
+    clickedPages.push_back(page_);
     if (page_ == options_.quitAfterPage) return Close();
+    if (page_ < options_.pageCount && options_.pageDelayMs > 0) {
+      // Each click counts, as the wizard's own queue of page changes does.
+      return machine_.ui.Schedule(options_.pageDelayMs, [this, launch = launches_] {
+        if (launch == launches_ && running()) ShowPage(page_ + 1);
+      });
+    }
     if (page_ < options_.pageCount) return ShowPage(page_ + 1);
     installedTo = machine_.desktop.WindowText(edit);
     finished = true;

@@ -34,6 +34,9 @@ struct WizardOptions {
   long long lingerMs = 0;  // the process outlives its window by this much
   bool msi = false;
   int quitAfterPage = 0;   // nonzero: "Далее >" on this page ends the setup
+  // "Далее >" shows the next page this much later, after the click is over
+  // (a wizard that makes each page a window of its own).
+  long long pageDelayMs = 0;
 };
 
 constexpr const char* kInstallerMutex = "Global\\_MSIExecute";
@@ -59,6 +62,7 @@ class FakeWizard {
   std::vector<std::string> launchParameters;  // one per launch
   bool finished = false, cancelled = false;
   int disabledClicks = 0;  // clicks that reached a disabled button (by a message)
+  std::vector<int> clickedPages;  // the page of each click on "Далее >", over all launches
   int process = 0;  // of the last launch
   std::string installedTo;  // the folder field's text when it finished
 

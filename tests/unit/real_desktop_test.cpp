@@ -58,6 +58,31 @@ TEST_F(RealDesktop, APressWaitsUntilItsWizardIsTheForegroundWindow) {
   EXPECT_TRUE(wizard.finished);
 }
 
+TEST_F(RealDesktop, AClickWhosePressNeverReachedItsButtonIsPlayedAgainWithoutSkippingAPage) {
+  // The press of the first "Далее >" is lost on its way, although the wizard
+  // is the foreground: the block must not count as played.
+  desktop().lateActivations = 1;
+  Unattended();
+  Play({WriteScript("Demo", wizard.options().programPath)});
+  RunUntilClosed();
+  EXPECT_TRUE(wizard.finished);
+  EXPECT_EQ(desktop().cancelledPresses, 1);
+  EXPECT_EQ(wizard.clickedPages, (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(Report().find("Воспроизведено сообщениями"), std::string::npos) << Report();
+  EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete);
+
+  // Presses that are lost every time: the block goes by window messages,
+  // and the report says so.
+  wizard.finished = false;
+  desktop().lateActivations = 1000;
+  Play({WriteScript("Второй", wizard.options().programPath)});
+  RunUntilClosed();
+  EXPECT_TRUE(wizard.finished);
+  EXPECT_NE(Report().find("Воспроизведено сообщениями окон: Второй (строка 1)"), std::string::npos)
+      << Report();
+  EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete);
+}
+
 TEST_F(RealDesktop, TheControlBarOverThePressPointStepsAsideAtOnce) {
   Play({WriteScript("Demo", wizard.options().programPath)});
   ui().AdvanceTime(100);
@@ -132,7 +157,7 @@ TEST_F(RealDesktop, AControlOnAHiddenPageIsNotFoundRatherThanCovered) {
   app().unattended->timeoutSeconds = 2;
   Play({WriteScript("Demo", wizard.options().programPath)});
   ui().AdvanceTime(100 + 500);
-  ASSERT_EQ(wizard.page(), 2);
+  ASSERT_GE(wizard.page(), 2);
   desktop().SetVisible(wizard.next, false);  // its page was left behind, hidden
   ui().AdvanceTime(500);
   EXPECT_EQ(bar().lblAct.text(), "Поиск окна");

@@ -1,0 +1,93 @@
+// Window events of other programs: an out-of-context event hook, so the
+// player hears of a window that appears or changes instead of waiting for
+// its next timer tick.
+#include "platform/win32/windows_api.h"
+
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/win32_services.h"
+
+namespace win32 {
+namespace {
+
+// A window event procedure gets no context of its own: the watches live in
+// this table, which belongs to the user-interface thread (out-of-context
+// events arrive on the thread that set the hook, through its message loop).
+std::map<HWINEVENTHOOK, std::shared_ptr<std::function<void()>>>& Watches() {
+  static std::map<HWINEVENTHOOK, std::shared_ptr<std::function<void()>>> watches;
+  return watches;
+}
+
+bool IsWindowItself(LONG object, LONG child) {
+  return object == OBJID_WINDOW && child == CHILDID_SELF;
+}
+
+bool MattersToPlayer(DWORD event) {
+  switch (event) {
+    case EVENT_SYSTEM_FOREGROUND:
+    case EVENT_OBJECT_CREATE:
+    case EVENT_OBJECT_SHOW:
+    case EVENT_OBJECT_STATECHANGE:
+    case EVENT_OBJECT_NAMECHANGE:
+      return true;
+    default:
+      return false;  // destroyed, hidden, moved
+  }
+}
+
+void CALLBACK OnWinEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object, LONG child,
+                         DWORD, DWORD) {
+  if (!window || !IsWindowItself(object, child) || !MattersToPlayer(event)) return;
+  auto found = Watches().find(hook);
+  if (found == Watches().end()) return;
+  const std::shared_ptr<std::function<void()>> onChange = found->second;  // may unwatch
+  (*onChange)();
+}
+
+class Win32WindowWatch : public platform::WindowWatch {
+ public:
+  explicit Win32WindowWatch(std::vector<HWINEVENTHOOK> hooks) : hooks_(std::move(hooks)) {}
+  ~Win32WindowWatch() override {
+    for (HWINEVENTHOOK hook : hooks_) {
+      UnhookWinEvent(hook);
+      Watches().erase(hook);
+    }
+  }
+
+ private:
+  std::vector<HWINEVENTHOOK> hooks_;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::WindowWatch> Win32Desktop::WatchWindows(std::function<void()> onChange) {
+  // Ranges rather than all events: the location changes between them come
+  // by the hundred while a window is dragged.
+  const std::pair<DWORD, DWORD> ranges[] = {
+      {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
+      {EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW},
+      {EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE},
+      {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE},
+  };
+  auto shared = std::make_shared<std::function<void()>>(std::move(onChange));
+  std::vector<HWINEVENTHOOK> hooks;
+  for (const auto& [first, last] : ranges) {
+    const HWINEVENTHOOK hook = SetWinEventHook(first, last, nullptr, OnWinEvent, 0, 0,
+                                               WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    if (!hook) {
+      for (HWINEVENTHOOK made : hooks) {
+        UnhookWinEvent(made);
+        Watches().erase(made);
+      }
+      return nullptr;
+    }
+    Watches()[hook] = shared;
+    hooks.push_back(hook);
+  }
+  return std::make_unique<Win32WindowWatch>(std::move(hooks));
+}
+
+}  // namespace win32
