@@ -29,6 +29,13 @@ constexpr uint32_t kMiddleDown = 0x0020;
 constexpr uint32_t kMiddleUp = 0x0040;
 constexpr uint32_t kVirtualDesk = 0x4000;  // absolute units span every monitor
 constexpr uint32_t kAbsolute = 0x8000;
+
+// The same events with the left and right buttons exchanged, as the system
+// does with the buttons swapped in its settings.
+inline uint32_t SwapLeftAndRight(uint32_t flags) {
+  const uint32_t left = flags & (kLeftDown | kLeftUp), right = flags & (kRightDown | kRightUp);
+  return (flags & ~(kLeftDown | kLeftUp | kRightDown | kRightUp)) | (left << 2) | (right >> 2);
+}
 }  // namespace mouse
 
 // A rectangle in screen pixels; on a desktop of several monitors the left and

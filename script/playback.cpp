@@ -69,10 +69,7 @@ WindowHandle BarWindow(const app::App& app) {
 // The flags name physical buttons: with the buttons swapped in the system's
 // settings, the recorded left button is the physical right one.
 uint32_t PhysicalButtons(const platform::Desktop& desktop, uint32_t flags) {
-  using namespace platform::mouse;
-  if (!desktop.ButtonsSwapped()) return flags;
-  const uint32_t left = flags & (kLeftDown | kLeftUp), right = flags & (kRightDown | kRightUp);
-  return (flags & ~(kLeftDown | kLeftUp | kRightDown | kRightUp)) | (left << 2) | (right >> 2);
+  return desktop.ButtonsSwapped() ? platform::mouse::SwapLeftAndRight(flags) : flags;
 }
 
 // One absolute mouse event at a screen pixel, then the message queue runs once;

@@ -463,10 +463,7 @@ bool SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
     return false;
   }
   // The flags name physical buttons; swapped, the left one is the right.
-  if (buttonsSwapped) {
-    const uint32_t left = flags & (kLeftDown | kLeftUp), right = flags & (kRightDown | kRightUp);
-    flags = (flags & ~(kLeftDown | kLeftUp | kRightDown | kRightUp)) | (left << 2) | (right >> 2);
-  }
+  if (buttonsSwapped) flags = SwapLeftAndRight(flags);
   // Only a move takes the cursor along; x and y of a button event alone are
   // ignored, as SendInput does.
   const Point at = (flags & kMove) ? ToPixel(flags, x, y) : cursor_;
