@@ -53,7 +53,8 @@ void Player::Reset() {
   inStepTick_ = packageOpen_ = false;
   paused_ = advancePending_ = broughtForward_ = packageByMessages_ = false;
   lostPresses_ = 0;
-  clickedButton_ = 0;
+  lastTarget_ = 0;
+  lastTakenByButton_ = false;
   watch_.reset();
   queueIndex_ = 0;
   waiting_ = Waiting::None;
@@ -200,18 +201,20 @@ void Player::Step(bool reacting) {
   const bool found = target != 0 && app_.platform.desktop.IsVisible(target);
   if (!found) {
     if (!reacting) OnTargetMissing();
-  } else if (!SameButtonUnchanged(target, reacting)) {
+  } else if (!SameTargetUnchanged(target, reacting)) {
     OnTargetFound(target, reacting);
   }
   inStepTick_ = false;
 }
 
-// The button that took the last click, with no window event since: the
-// wizard may not have moved on yet, and a second click would skip a page.
-// A tick presses it after a few ticks all the same.
-bool Player::SameButtonUnchanged(platform::WindowHandle target, bool reacting) {
-  if (target != clickedButton_ || eventSincePress_) return false;
-  return reacting || ++unchangedTicks_ <= kUnchangedButtonTicks;
+// The window of the last gesture, with no window event since: the wizard
+// may not have moved on yet, and a second click on a button that it shows a
+// moment longer would skip a page. Only ticks press such a window again; a
+// button after a few ticks.
+bool Player::SameTargetUnchanged(platform::WindowHandle target, bool reacting) {
+  if (target != lastTarget_ || eventSincePress_) return false;
+  if (reacting) return true;
+  return lastTakenByButton_ && ++unchangedTicks_ <= kUnchangedButtonTicks;
 }
 
 void Player::RestartStepTimer(int interval) {
@@ -306,12 +309,13 @@ void Player::OnBlockPlayed(platform::WindowHandle target, script::Gesture gestur
   waitCountdown_ = kQuietTicksAfterBlock;
   attemptCount_ = 0;
   if (packageOpen_) bar_.lblAct.SetText("Выполняется ожидание установки");
-  clickedButton_ = 0;
-  if (gesture == script::Gesture::Taken && watch_) {
-    // The button has acted on the click: the next block may be there already.
-    clickedButton_ = target;
-    unchangedTicks_ = 0;
-    if (ReactsAtOnce()) bar_.tmrReact.SetEnabled(true);
+  lastTarget_ = target;
+  lastTakenByButton_ = gesture == script::Gesture::Taken && watch_;
+  unchangedTicks_ = 0;
+  // The next block may be there already: a button has acted on its click,
+  // and input into the same thread is taken in order.
+  if (ReactsAtOnce() && gesture != script::Gesture::PlayedByMessages) {
+    bar_.tmrReact.SetEnabled(true);
   }
 }
 

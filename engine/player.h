@@ -85,7 +85,7 @@ class Player {
   // leaves the counters, the texts and the foreground cycle to the timer.
   void Step(bool reacting);
   bool ReactsAtOnce() const;
-  bool SameButtonUnchanged(platform::WindowHandle target, bool reacting);
+  bool SameTargetUnchanged(platform::WindowHandle target, bool reacting);
   void OnTargetFound(platform::WindowHandle target, bool reacting);
   void OnTargetMissing();
   void OnTargetNotReady();
@@ -119,10 +119,12 @@ class Player {
   bool advancePending_ = false;    // the advance timer ticked during a pause
   bool broughtForward_ = false;    // for the current block
   int lostPresses_ = 0;            // of the current block
-  // The button that took the last click, and whether a window event came
-  // since its press: a wizard that changes pages only after the click is
-  // over shows the same button, unchanged, a moment longer.
-  platform::WindowHandle clickedButton_ = 0;
+  // The window of the last gesture (a button that took its click, or not),
+  // and whether a window event came since its press: a wizard that changes
+  // pages only after the click is over shows the same button, unchanged, a
+  // moment longer.
+  platform::WindowHandle lastTarget_ = 0;
+  bool lastTakenByButton_ = false;
   bool eventSincePress_ = false;
   int unchangedTicks_ = 0;
   std::unique_ptr<platform::WindowWatch> watch_;
