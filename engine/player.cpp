@@ -157,6 +157,8 @@ void Player::NextDo() {
   if (script.ReadNextBlock()) {
     // While paused the block waits for continue.
     bar_.tmrDo.SetEnabled(!paused_);
+    // The first block's window may be there already.
+    if (script.blocksRead() == 1 && ReactsAtOnce()) bar_.tmrReact.SetEnabled(true);
     broughtForward_ = false;
     lostPresses_ = 0;
     waiting_ = Waiting::None;

@@ -27,6 +27,7 @@ class SimShell::FollowedProcess : public platform::Process {
   }
   bool WaitForInputIdle(int) override {
     ++shell_.idleWaits;
+    if (shell_.onIdleWait) shell_.onIdleWait();
     return shell_.ProcessRunning(process_);
   }
 

@@ -61,6 +61,9 @@ class SimShell : public platform::Shell {
   bool refuseJobs = false;
   int terminations = 0;  // processes ended from outside
   int idleWaits = 0;     // WaitForInputIdle calls
+  // What runs while WaitForInputIdle waits: it takes sent messages, window
+  // events among them (SimMachine hands them out).
+  std::function<void()> onIdleWait;
 
   std::set<std::string> mutexes;  // named mutexes that exist
 
