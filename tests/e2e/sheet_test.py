@@ -12,9 +12,8 @@ import setups
 import winebox
 
 PRODUCT = "Demo Sheet"  # the wizard's product when its command line names none
-NEXT, FINISH = "&Далее >", "Готово"
-ACCEPT = "Я принимаю условия соглашения"
-# Each page by a text it shows, with the sheet button that leads on from it.
+NEXT, FINISH, ACCEPT = setups.SHEET_NEXT, setups.SHEET_FINISH, setups.SHEET_ACCEPT
+# Each page of the wizard by the heading it shows.
 WELCOME, LICENCE, FOLDER, READY = ("Вас приветствует мастер установки {}",
                                    "Лицензионное соглашение", "Папка установки",
                                    "Всё готово к установке")
@@ -32,26 +31,6 @@ class SheetTest(setups.SetupCase):
         target = self.setups / f"{name}.exe"
         shutil.copyfile(self.session.built("sheet_wizard.exe"), target)
         return self.win(target)
-
-    def sheet_path(self, product):
-        """The window path of the sheet and of its page shown on top."""
-        caption = f"Установка {product}"
-        return [("#32770", caption, 1)], [("#32770", caption, 1), ("#32770", caption, 1)]
-
-    def blocks(self, product, folder):
-        """A whole installation into `folder`, as the recorder stores it: the
-        click into the folder field, then that click again with the text put
-        into the field after the pause."""
-        sheet, page = self.sheet_path(product)
-        return [
-            setups.Block(sheet + [("Button", NEXT, 1)]),
-            setups.Block(page + [("Button", ACCEPT, 1)], (8, 8)),
-            setups.Block(sheet + [("Button", NEXT, 1)]),
-            setups.Block(page + [("Edit", "", 1)], setups.EDIT_PRESS),
-            setups.Block(page + [("Edit", "", 1)], setups.EDIT_PRESS, text=folder),
-            setups.Block(sheet + [("Button", NEXT, 1)]),
-            setups.Block(sheet + [("Button", FINISH, 1)]),
-        ]
 
     def wait_page(self, sheet, title):
         """The sheet's visible page that shows `title`."""
@@ -121,7 +100,7 @@ class SheetTest(setups.SetupCase):
 
         text = setups.dump_script(script)
         recorded = setups.parse_blocks(text)
-        expected = self.blocks(PRODUCT, target)
+        expected = setups.sheet_blocks(PRODUCT, target)
         self.assertEqual([(b["path"], b["text"]) for b in recorded],
                          [(b.path, b.text) for b in expected], text)
 
@@ -144,7 +123,7 @@ class SheetTest(setups.SetupCase):
         program = self.add_sheet_setup("Мастер")
         script = self.scripts / f"{product}.OVS"
         setups.write_script(script, setups.script_text(
-            self.blocks(product, target), program, f"Установка {product}",
+            setups.sheet_blocks(product, target), program, f"Установка {product}",
             parameters=f'"/PRODUCT={product}"'))
         self.session.move_to(1000, 740)
 
