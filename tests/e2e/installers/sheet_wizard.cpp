@@ -336,13 +336,14 @@ bool starts_with_option(const std::wstring& text, const wchar_t* option) {
 std::wstring parse(const wchar_t* line) {
     std::wstring rest = skip_program_name(line);
     std::wstring folder;
+    bool named_folder = false;
     // /D= takes the rest of the line, as it may hold spaces.
     for (size_t at = 0; (at = rest.find(L"/", at)) != std::wstring::npos; ++at) {
         if ((at == 0 || rest[at - 1] == L' ' || rest[at - 1] == L'\t') &&
             starts_with_option(rest.substr(at), L"/D=")) {
             folder = trimmed(rest.substr(at + 3));
+            named_folder = true;
             rest.erase(at);
-            if (!absolute_folder(folder)) return L"/D= должен задавать полный путь к папке";
             break;
         }
     }
@@ -351,18 +352,21 @@ std::wstring parse(const wchar_t* line) {
     wchar_t** args = CommandLineToArgvW(words.c_str(), &count);
     if (!args) return L"не удалось разобрать командную строку";
     std::wstring problem;
-    for (int i = 1; i < count && problem.empty(); ++i) {
+    for (int i = 1; i < count; ++i) {  // on to the end: /S may come after a bad word
         std::wstring arg = args[i];
         if (CompareStringOrdinal(arg.c_str(), -1, L"/S", -1, TRUE) == CSTR_EQUAL) {
             g_setup.silent = true;
         } else if (starts_with_option(arg, L"/PRODUCT=") && arg.size() > 9) {
             g_setup.product = arg.substr(9);
-        } else {
+        } else if (problem.empty()) {
             problem = L"неизвестный параметр " + arg;
         }
     }
     LocalFree(args);
     if (!problem.empty()) return problem;
+    // Checked once /S is known: a silent setup shows no message.
+    if (named_folder && !absolute_folder(folder))
+        return L"/D= должен задавать полный путь к папке";
     if (folder.empty()) {
         wchar_t programs[MAX_PATH] = {};
         if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programs)))
