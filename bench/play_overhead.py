@@ -1,34 +1,121 @@
 #!/usr/bin/env python3
 """What unattended playback costs beyond the setup's own work, per block.
 
-Installs the end-to-end tests' NSIS wizard under Wine twice per round: once
-in its silent mode (/S), once through `orvanta.exe /PLAY <script> /SPEED 0
-/REPORT <file>` with a script that clicks through the whole wizard. The
-figure is (play time - silent time) / number of blocks, the median of the
-rounds. A measurement, not a test: it asserts nothing about the time. A
-played install that does not finish (the report says why) is left out and
-counted; the figure comes from the rounds that finished.
+For each setup wizard of the end-to-end tests (the NSIS wizard, the
+property-sheet wizard sheet_wizard.exe, the Windows Installer package of
+msi_package.py), installs under Wine twice per round: once in the setup's
+silent mode (`/S /D=<folder>`; `msiexec /i <package> /qn INSTALLDIR=<folder>`),
+once through `orvanta.exe /PLAY <script> /SPEED 0 /REPORT <file>` with a
+script that clicks through the whole wizard. The figure per wizard is
+(play time - silent time) / number of blocks, the median of its rounds. A
+measurement, not a test: it asserts nothing about the time. A played install
+that does not finish (the report says why) is left out and counted; the
+figure comes from the rounds that finished.
 
-    bench/play_overhead.py [--rounds N]
+    bench/play_overhead.py [--rounds N] [--wizard nsis|sheet|msi ...]
 
-Needs the Windows build (build/win) and the native ovstool (build/native),
-as the end-to-end tests do; uses their work folder and Wine prefix.
+Three rounds per wizard by default; `--rounds 10` is the full run. Needs the
+Windows build (build/win, with sheet_wizard.exe) and the native ovstool
+(build/native), as the end-to-end tests do; uses their work folder and Wine
+prefix.
 """
 import argparse
 import shutil
 import statistics
 import sys
 import time
+from dataclasses import dataclass
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 
+import msi_package  # noqa: E402
 import setups  # noqa: E402
 import winebox  # noqa: E402
 
-PRODUCT = "Bench App"
 RUN_TIMEOUT = 180
 WAIT_LIMIT = 20  # /TIMEOUT of the played install: a stuck round ends, it does not hang
+MSI_DIALOG = "MsiDialogCloseClass"  # the class of every page of an MSI wizard
+MSI_BUTTONS = (msi_package.NEXT, msi_package.NEXT, msi_package.INSTALL, msi_package.FINISH)
+
+
+@dataclass
+class Wizard:
+    """One setup to measure: where its files go in the prefix, how it runs
+    silently, and the blocks of its script."""
+
+    key: str
+    title: str
+    work: Path  # C:\Bench\<key>: the setup, its script and report
+    folder: Path  # where both installs put readme.txt (no spaces in its path)
+    setup: Path = None
+    blocks: list = None
+    parameters: str = ""  # the setup's command line in the script
+
+    @property
+    def script(self):
+        return self.work / f"{self.key}.OVS"
+
+    @property
+    def report(self):
+        return self.work / "report.txt"
+
+    def prepare(self, session):
+        """Makes the setup and the script."""
+        raise NotImplementedError
+
+    def before_install(self, session):
+        """Called before each install, silent or played, outside the timing."""
+
+    def silent_command(self, session):
+        return f'"{session.windows_path(self.setup)}" /S /D={session.windows_path(self.folder)}'
+
+
+class NsisWizard(Wizard):
+    PRODUCT = "Bench App"
+
+    def prepare(self, session):
+        self.setup = self.work / f"{self.PRODUCT}.exe"
+        shutil.copyfile(setups.build_installer("wizard.nsi", session.work_dir,
+                                               PRODUCT=self.PRODUCT), self.setup)
+        self.blocks = setups.wizard_blocks(self.PRODUCT, session.windows_path(self.folder))
+
+
+class SheetWizard(Wizard):
+    PRODUCT = "Bench Sheet"
+
+    def prepare(self, session):
+        self.setup = self.work / "sheet_wizard.exe"
+        shutil.copyfile(session.built("sheet_wizard.exe"), self.setup)
+        self.blocks = setups.sheet_blocks(self.PRODUCT, session.windows_path(self.folder))
+        self.parameters = f'"/PRODUCT={self.PRODUCT}"'
+
+    def silent_command(self, session):
+        return (f'"{session.windows_path(self.setup)}" {self.parameters} /S '
+                f'/D={session.windows_path(self.folder)}')
+
+
+class MsiWizard(Wizard):
+    PRODUCT = "Bench Msi"
+
+    def prepare(self, session):
+        self.setup = self.work / f"{self.PRODUCT}.msi"
+        path = [(MSI_DIALOG, f"Установка {self.PRODUCT}", 1)]
+        self.blocks = [setups.Block(path + [("Button", button, 1)], msi_package.BUTTON_PRESS)
+                       for button in MSI_BUTTONS]
+
+    def before_install(self, session):
+        # New product codes each time: Windows Installer keeps an installed
+        # product registered, and the same package would not install again.
+        msi_package.build_msi(self.setup, self.PRODUCT, session.windows_path(self.folder) + "\\")
+
+    def silent_command(self, session):
+        return (f'msiexec /i "{session.windows_path(self.setup)}" /qn '
+                f'INSTALLDIR={session.windows_path(self.folder)}\\')
+
+
+WIZARDS = {"nsis": (NsisWizard, "NSIS wizard"), "sheet": (SheetWizard, "property-sheet wizard"),
+           "msi": (MsiWizard, "MSI wizard")}
 
 
 def timed(session, command_line, folder):
@@ -39,62 +126,83 @@ def timed(session, command_line, folder):
     return time.monotonic() - start, code
 
 
-def one_round(session, setup, script, report, folder):
+def one_round(session, wizard):
     """(silent seconds, played seconds), or None when the played install did
     not finish."""
-    shutil.rmtree(folder, ignore_errors=True)
-    silent, code = timed(session, f'"{session.windows_path(setup)}" /S '
-                                  f'/D={session.windows_path(folder)}', "C:\\")
-    if code != 0 or not (folder / "readme.txt").is_file():
-        raise RuntimeError(f"the silent install failed (exit code {code})")
-    shutil.rmtree(folder, ignore_errors=True)
+    readme = wizard.folder / "readme.txt"
+    shutil.rmtree(wizard.folder, ignore_errors=True)
+    wizard.before_install(session)
+    silent, code = timed(session, wizard.silent_command(session), "C:\\")
+    if code != 0 or not readme.is_file():
+        raise RuntimeError(f"the silent install of the {wizard.title} failed (exit code {code})")
+    shutil.rmtree(wizard.folder, ignore_errors=True)
+    wizard.before_install(session)
+    wizard.report.unlink(missing_ok=True)
     orvanta = session.windows_path(session.install_orvanta())
-    played, code = timed(session, f'"{orvanta}" /PLAY "{session.windows_path(script)}" /SPEED 0 '
-                                  f'/TIMEOUT {WAIT_LIMIT} /REPORT "{session.windows_path(report)}"',
+    played, code = timed(session, f'"{orvanta}" /PLAY "{session.windows_path(wizard.script)}" '
+                                  f'/SPEED 0 /TIMEOUT {WAIT_LIMIT} '
+                                  f'/REPORT "{session.windows_path(wizard.report)}"',
                          "C:\\Orvanta\\")
-    if code != 0 or not (folder / "readme.txt").is_file():
-        print(f"played install did not finish (exit code {code}):")
-        print(report.read_text(encoding="utf-8") if report.is_file() else "(no report)")
+    if code != 0 or not readme.is_file():
+        print(f"{wizard.title}: played install did not finish (exit code {code}):")
+        print(wizard.report.read_text(encoding="utf-8") if wizard.report.is_file()
+              else "(no report)")
         session.kill_all()  # the setup left waiting must not meet the next round
         session.wine("reg", "query", r"HKCU\Software")  # Wine up again before the next timing
         return None
     return silent, played
 
 
+def measure(session, wizard, rounds):
+    """The finished rounds of `wizard` and how many played installs did not finish."""
+    shutil.rmtree(wizard.work, ignore_errors=True)
+    wizard.work.mkdir(parents=True)
+    wizard.prepare(session)
+    setups.write_script(wizard.script, setups.script_text(
+        wizard.blocks, session.windows_path(wizard.setup), parameters=wizard.parameters))
+    # A first round warms Wine and this setup up and is not counted.
+    one_round(session, wizard)
+    finished, failed = [], 0
+    while len(finished) < rounds and failed < rounds:
+        result = one_round(session, wizard)
+        if result:
+            finished.append(result)
+        else:
+            failed += 1
+    return finished, failed
+
+
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--wizard", choices=WIZARDS, action="append",
+                        help="measure only this wizard (may be repeated; default: all)")
     args = parser.parse_args(argv)
+    if args.rounds < 1:
+        parser.error("--rounds must be at least 1")
+    results = []
     with winebox.Session("bench.play_overhead") as session:
-        work = session.drive_c / "Bench"
-        shutil.rmtree(work, ignore_errors=True)
-        work.mkdir(parents=True)
-        setup = work / f"{PRODUCT}.exe"
-        shutil.copyfile(setups.build_installer("wizard.nsi", session.work_dir, PRODUCT=PRODUCT),
-                        setup)
-        folder = work / "Installed"
-        blocks = setups.wizard_blocks(PRODUCT, session.windows_path(folder))
-        script = work / f"{PRODUCT}.OVS"
-        setups.write_script(script, setups.script_text(blocks, session.windows_path(setup)))
-        # A first round warms Wine up and is not counted.
-        one_round(session, setup, script, work / "report.txt", folder)
-        rounds, failed = [], 0
-        while len(rounds) < args.rounds and failed < args.rounds:
-            result = one_round(session, setup, script, work / "report.txt", folder)
-            if result:
-                rounds.append(result)
-            else:
-                failed += 1
-    for i, (silent, played) in enumerate(rounds, 1):
-        print(f"round {i}: silent {silent:.2f} s, played {played:.2f} s")
-    if failed:
-        print(f"{failed} played installs did not finish and are left out")
-    if not rounds:
-        return 1
-    per_block = statistics.median((played - silent) / len(blocks) for silent, played in rounds)
-    print(f"/PLAY /SPEED 0 overhead: {per_block * 1000:.0f} ms per block "
-          f"({len(blocks)} blocks, median of {len(rounds)} rounds)")
-    return 0
+        bench = session.drive_c / "Bench"
+        shutil.rmtree(bench, ignore_errors=True)
+        for key in args.wizard or WIZARDS:
+            kind, title = WIZARDS[key]
+            wizard = kind(key, title, bench / key, bench / f"{key}-installed")
+            results.append((wizard, *measure(session, wizard, args.rounds)))
+    print()
+    complete = True
+    for wizard, finished, failed in results:
+        for i, (silent, played) in enumerate(finished, 1):
+            print(f"{wizard.title}, round {i}: silent {silent:.2f} s, played {played:.2f} s")
+        if not finished:
+            print(f"{wizard.title}: no played install finished ({failed} did not install)")
+            complete = False
+            continue
+        per_block = statistics.median((played - silent) / len(wizard.blocks)
+                                      for silent, played in finished)
+        print(f"{wizard.title}: /PLAY /SPEED 0 overhead {per_block * 1000:.0f} ms per block "
+              f"({len(wizard.blocks)} blocks, median of {len(finished)} rounds); "
+              f"{failed} played rounds did not install")
+    return 0 if complete else 1
 
 
 if __name__ == "__main__":

@@ -13,7 +13,7 @@ add_executable(orvanta WIN32 platform/win32/main/winmain.cpp res/orvanta.rc)
 target_link_libraries(orvanta PRIVATE orvanta_win32)
 target_link_options(orvanta PRIVATE ${ORVANTA_STATIC_FLAGS} -municode)
 
-foreach(dir ovstool platform/win32/probe help)
+foreach(dir ovstool platform/win32/probe tests/e2e/installers help)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
     add_subdirectory(${dir})
   endif()

@@ -4,9 +4,10 @@
   in installers/ with makensis, once per distinct source and variant: the
   result is kept in the e2e work folder under a hash of everything it is made
   from, so later tests reuse it.
-- `Block`, `wizard_blocks`, `script_text`: the text form of a script (the one
-  `ovstool dump` prints and `ovstool build` reads) for a wizard clicked through
-  as a user would, with the window paths the recorder stores for those clicks.
+- `Block`, `wizard_blocks`, `sheet_blocks`, `script_text`: the text form of a
+  script (the one `ovstool dump` prints and `ovstool build` reads) for the NSIS
+  or the property-sheet wizard clicked through as a user would, with the window
+  paths the recorder stores for those clicks.
 - `ovstool`: the native ovstool of the build, to turn that text into a script
   and a recorded script back into text (`parse_blocks` reads the blocks).
 - `read_report`: the report file of an unattended run, split into its parts.
@@ -99,6 +100,34 @@ def wizard_blocks(product, folder, caption=None):
         Block(later + [("#32770", "", 1), ("Edit", "", 1)], EDIT_PRESS, text=folder),
         Block(later + [("Button", INSTALL, 1)]),
         Block(later + [("Button", FINISH, 1)]),
+    ]
+
+
+# The property-sheet wizard (sheet_wizard.exe): its buttons belong to the
+# sheet, Finish has no accelerator, and Next on the licence page waits for
+# its check box.
+SHEET_NEXT, SHEET_FINISH = "&Далее >", "Готово"
+SHEET_ACCEPT = "Я принимаю условия соглашения"
+
+
+def sheet_blocks(product, folder):
+    """The blocks of a whole installation of the property-sheet wizard into
+    `folder`, as the recorder stores them. The sheet's caption is
+    "Установка <product>", and so is that of each page, a child dialog of
+    the sheet; the page shown is the first of them, the pages already shown
+    stay hidden below it. The click into the folder field comes twice: as
+    clicked, then with the text put into the field after the pause."""
+    caption = f"Установка {product}"
+    sheet = [("#32770", caption, 1)]
+    page = sheet + [("#32770", caption, 1)]
+    return [
+        Block(sheet + [("Button", SHEET_NEXT, 1)]),
+        Block(page + [("Button", SHEET_ACCEPT, 1)], (8, 8)),
+        Block(sheet + [("Button", SHEET_NEXT, 1)]),
+        Block(page + [("Edit", "", 1)], EDIT_PRESS),
+        Block(page + [("Edit", "", 1)], EDIT_PRESS, text=folder),
+        Block(sheet + [("Button", SHEET_NEXT, 1)]),
+        Block(sheet + [("Button", SHEET_FINISH, 1)]),
     ]
 
 
