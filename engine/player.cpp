@@ -20,8 +20,10 @@ constexpr int kQuietTicksBetweenAttempts = 13;
 constexpr int kForegroundAttempts = 3;
 // A block whose click was lost this often is played by window messages.
 constexpr int kLostPressesBeforeMessages = 2;
-// Ticks the button of the last click waits for a sign that its wizard moved on.
-constexpr int kUnchangedButtonTicks = 3;
+// A button that took a click and then, with its thread answering, nothing
+// anywhere changed this long: the click was lost between press and release
+// (the button let the press go without clicking), and it is played again once.
+constexpr long long kClickEffectWaitMs = 2000;
 // How long the next package waits for the previous setup's processes and
 // for Windows Installer before it starts anyway.
 constexpr long long kPreviousSetupWaitMs = 60000;
@@ -86,7 +88,8 @@ void Player::Play() {
   queueIndex_ = 0;
   bar_.tmrExit.SetEnabled(true);
   if (speedIndex_ == 0) {
-    watch_ = app_.platform.desktop.WatchWindows([this] { OnWindowEvent(); });
+    watch_ = app_.platform.desktop.WatchWindows(
+        [this](platform::WindowEvent event) { OnWindowEvent(event); });
   }
 }
 
@@ -177,8 +180,9 @@ void Player::NextDo() {
 
 void Player::OnStepTick() { Step(/*reacting=*/false); }
 
-void Player::OnWindowEvent() {
-  eventSincePress_ = true;
+void Player::OnWindowEvent(platform::WindowEvent event) {
+  // A foreground change says nothing of a page the wizard moved on to.
+  if (event == platform::WindowEvent::Changed) eventSincePress_ = true;
   if (ReactsAtOnce() && !bar_.tmrReact.enabled()) bar_.tmrReact.SetEnabled(true);
 }
 
@@ -211,12 +215,19 @@ void Player::Step(bool reacting) {
 
 // The window of the last gesture, with no window event since: the wizard
 // may not have moved on yet, and a second click on a button that it shows a
-// moment longer would skip a page. Only ticks press such a window again; a
-// button after a few ticks.
+// moment longer would skip a page. Only ticks press such a window again. A
+// button that took a click waits for a sign that its wizard moved on; with
+// none, its click was lost and is played again, as the block it belongs to.
 bool Player::SameTargetUnchanged(platform::WindowHandle target, bool reacting) {
   if (target != lastTarget_ || eventSincePress_) return false;
   if (reacting) return true;
-  return lastTakenByButton_ && ++unchangedTicks_ <= kUnchangedButtonTicks;
+  if (!lastTakenByButton_) return false;
+  if (ClickHadNoEffect()) {
+    ReplayLastClick();
+    return true;
+  }
+  const long long sinceClick = app_.platform.system.TickCountMs() - lastClick_.atMs;
+  return !lastClick_.replayed && sinceClick < kClickEffectWaitMs;
 }
 
 void Player::RestartStepTimer(int interval) {
@@ -232,6 +243,7 @@ void Player::OnTargetMissing() {
   }
   bar_.lblAct.SetText("Поиск окна");
   waiting_ = Waiting::NotFound;
+  if (ClickHadNoEffect()) ReplayLastClick();
   if (SetupEnded()) {
     // No window of a process tree that has ended can appear any more.
     bar_.tmrDo.SetEnabled(false);
@@ -306,6 +318,7 @@ void Player::OnBlockPlayed(platform::WindowHandle target, script::Gesture gestur
     script::PutBlockText(app_, target);
     block.blockText.clear();
   }
+  const std::vector<script::MouseEvent> played = block.mouseEvents;
   bar_.tmrDo.SetEnabled(false);
   NextDo();
   waitCountdown_ = kQuietTicksAfterBlock;
@@ -313,12 +326,36 @@ void Player::OnBlockPlayed(platform::WindowHandle target, script::Gesture gestur
   if (packageOpen_) bar_.lblAct.SetText("Выполняется ожидание установки");
   lastTarget_ = target;
   lastTakenByButton_ = gesture == script::Gesture::Taken && watch_;
-  unchangedTicks_ = 0;
+  if (lastTakenByButton_) {
+    lastClick_ = {app_.platform.desktop.WindowText(target), played,
+                  app_.platform.system.TickCountMs(), false};
+  }
   // The next block may be there already: a button has acted on its click,
   // and input into the same thread is taken in order.
   if (ReactsAtOnce() && gesture != script::Gesture::PlayedByMessages) {
     bar_.tmrReact.SetEnabled(true);
   }
+}
+
+bool Player::ClickHadNoEffect() const {
+  const platform::Desktop& desktop = app_.platform.desktop;
+  if (!lastTakenByButton_ || eventSincePress_ || lastClick_.replayed) return false;
+  if (app_.platform.system.TickCountMs() - lastClick_.atMs < kClickEffectWaitMs) return false;
+  const platform::WindowHandle root = desktop.RootWindow(lastTarget_);
+  return desktop.IsWindow(lastTarget_) && desktop.IsVisible(lastTarget_) &&
+         desktop.IsEnabled(lastTarget_) && desktop.WindowText(lastTarget_) == lastClick_.caption &&
+         desktop.ForegroundWindow() == root && desktop.IsResponding(root);
+}
+
+void Player::ReplayLastClick() {
+  lastClick_.replayed = true;
+  // What the click did not bring is no news of what its replay brings.
+  app_.platform.desktop.PumpMessages();
+  eventSincePress_ = false;
+  const int package = packageNumber_;
+  script::PlayGesture(app_, lastTarget_, lastClick_.events, /*byMessages=*/false);
+  if (package != packageNumber_) return;
+  lastClick_.atMs = app_.platform.system.TickCountMs();
 }
 
 // The press went nowhere (the button never showed it) and nothing was

@@ -56,7 +56,7 @@ class Player {
   void OnStepTick();  // tmrDo
   // At the fast speed: a window of another program appeared or changed
   // (tmrReact runs the step soon after), and that step.
-  void OnWindowEvent();
+  void OnWindowEvent(platform::WindowEvent event);
   void OnReactTick();
   void PausePlay();
   void PlayAfterPause();
@@ -86,6 +86,8 @@ class Player {
   void Step(bool reacting);
   bool ReactsAtOnce() const;
   bool SameTargetUnchanged(platform::WindowHandle target, bool reacting);
+  bool ClickHadNoEffect() const;
+  void ReplayLastClick();
   void OnTargetFound(platform::WindowHandle target, bool reacting);
   void OnTargetMissing();
   void OnTargetNotReady();
@@ -126,7 +128,13 @@ class Player {
   platform::WindowHandle lastTarget_ = 0;
   bool lastTakenByButton_ = false;
   bool eventSincePress_ = false;
-  int unchangedTicks_ = 0;
+  struct LastClick {
+    std::string caption;  // of the button when it took the click
+    std::vector<script::MouseEvent> events;
+    long long atMs = 0;
+    bool replayed = false;
+  };
+  LastClick lastClick_;
   std::unique_ptr<platform::WindowWatch> watch_;
   bool packageByMessages_ = false;
   bool packageOpen_ = false;  // a script was started and its entry is not closed

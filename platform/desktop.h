@@ -79,6 +79,10 @@ class MouseHook {
   virtual ~MouseHook() = default;
 };
 
+// What a watched window event says: the foreground moved, or a window was
+// created, shown, renamed, enabled or disabled.
+enum class WindowEvent { Foreground, Changed };
+
 // Window events being watched; destroying it stops them.
 class WindowWatch {
  public:
@@ -173,7 +177,8 @@ class Desktop {
   // foreground changed (out-of-context window events: they arrive when the
   // message queue runs, several at once as a rule). Null when the system
   // refuses; destroying the result stops the calls.
-  virtual std::unique_ptr<WindowWatch> WatchWindows(std::function<void()> onChange) = 0;
+  using WindowEventHandler = std::function<void(WindowEvent)>;
+  virtual std::unique_ptr<WindowWatch> WatchWindows(WindowEventHandler onChange) = 0;
 
   // The clipboard's text; empty when it holds none.
   virtual std::string ClipboardText() const = 0;

@@ -244,6 +244,11 @@ platform::Launched LaunchProgram(app::App& app, const std::string& program,
 Gesture PlayBlockGesture(app::App& app, WindowHandle target, bool byMessages) {
   // A copy: the message queue runs between events and may start another block.
   const std::vector<MouseEvent> events = app.script.block.mouseEvents;
+  return PlayGesture(app, target, events, byMessages);
+}
+
+Gesture PlayGesture(app::App& app, WindowHandle target, const std::vector<MouseEvent>& events,
+                    bool byMessages) {
   if (events.size() < 2) return Gesture::Played;
   if (byMessages) {
     PostGesture(app, target, events);

@@ -3,9 +3,11 @@
 // the window found for it, put the block's text into a control, and the
 // window queries that the recorder and the player share.
 #include <string>
+#include <vector>
 
 #include "platform/desktop.h"
 #include "platform/shell.h"
+#include "script/ovs_format.h"
 
 namespace app {
 class App;
@@ -53,6 +55,9 @@ enum class Gesture {
 // button shows the press; one it never shows is released off the button, so
 // that nothing is clicked and the block can be played again.
 Gesture PlayBlockGesture(app::App& app, platform::WindowHandle target, bool byMessages);
+// The same for a gesture of another block (events as the script holds them).
+Gesture PlayGesture(app::App& app, platform::WindowHandle target,
+                    const std::vector<MouseEvent>& events, bool byMessages);
 // The gesture as mouse input; false when the press point is covered.
 bool ReplayBlockEvents(app::App& app, platform::WindowHandle target);
 void PutBlockText(app::App& app, platform::WindowHandle target);

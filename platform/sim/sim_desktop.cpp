@@ -50,25 +50,25 @@ class SimWindowWatch : public platform::WindowWatch {
   int id_;
 };
 
-std::unique_ptr<platform::WindowWatch> SimDesktop::WatchWindows(std::function<void()> onChange) {
+std::unique_ptr<platform::WindowWatch> SimDesktop::WatchWindows(WindowEventHandler onChange) {
   const int id = nextHook_++;
   watches_[id] = std::move(onChange);
   return std::make_unique<SimWindowWatch>(*this, id);
 }
 
-void SimDesktop::RaiseWindowEvent(WindowHandle window) {
-  if (window != 0 && !watches_.empty()) windowEvents_.push_back(window);
+void SimDesktop::RaiseWindowEvent(WindowHandle window, platform::WindowEvent event) {
+  if (window != 0 && !watches_.empty()) windowEvents_.emplace_back(window, event);
 }
 
 bool SimDesktop::DeliverWindowEvents() {
   if (windowEvents_.empty()) return false;
-  const std::vector<WindowHandle> events = std::move(windowEvents_);
+  const auto events = std::move(windowEvents_);
   windowEvents_.clear();
-  for (WindowHandle window : events) {
+  for (const auto& [window, event] : events) {
     // The hook skips the program's own windows.
     if (ProcessOf(window) == kOwnProcess) continue;
     const auto watches = watches_;  // a watch may end itself
-    for (const auto& [id, onChange] : watches) onChange();
+    for (const auto& [id, onChange] : watches) onChange(event);
   }
   return true;
 }
@@ -321,7 +321,7 @@ void SimDesktop::Activate(WindowHandle window) {
 void SimDesktop::SetForegroundWindow(WindowHandle root) {
   if (foreground_ == root) return;
   foreground_ = root;
-  RaiseWindowEvent(root);
+  RaiseWindowEvent(root, platform::WindowEvent::Foreground);
 }
 
 WindowHandle SimDesktop::FindWindow(WindowHandle parent, WindowHandle after,
@@ -486,6 +486,11 @@ bool SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
       pressed_ = 0;
       return true;  // taken by the system, lost on the way
     }
+  }
+  if ((flags & (kLeftUp | kRightUp | kMiddleUp)) && pressed_ != 0 && lostReleases > 0) {
+    --lostReleases;
+    pressed_ = 0;
+    return true;
   }
   DeliverButton(flags, at);
   return true;

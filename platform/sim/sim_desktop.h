@@ -52,6 +52,10 @@ class SimDesktop : public platform::Desktop {
   // activated).
   int lateActivations = 0;
   int cancelledPresses = 0;  // presses an activation took
+  // An activation that arrives after the button took the press but before
+  // the release takes the button's capture: the release clicks nothing. So
+  // go the next `lostReleases` releases of injected clicks.
+  int lostReleases = 0;
 
   // Processes: the windows of this program (the forms of the user interface)
   // and those of everyone else.
@@ -102,7 +106,7 @@ class SimDesktop : public platform::Desktop {
   // Window events of other programs, as an out-of-context event hook gets
   // them: they wait until the message loop runs (DeliverWindowEvents, which
   // the simulated message loop and PumpMessages call).
-  std::unique_ptr<platform::WindowWatch> WatchWindows(std::function<void()> onChange) override;
+  std::unique_ptr<platform::WindowWatch> WatchWindows(WindowEventHandler onChange) override;
   bool DeliverWindowEvents();  // false when none was waiting
   int watchCount() const { return static_cast<int>(watches_.size()); }
   std::string clipboard;
@@ -196,7 +200,8 @@ class SimDesktop : public platform::Desktop {
   void DeliverButton(uint32_t flags, platform::Point at);
   // A window event: created, shown, renamed, enabled or disabled, or the
   // foreground moved to it.
-  void RaiseWindowEvent(platform::WindowHandle window);
+  void RaiseWindowEvent(platform::WindowHandle window,
+                        platform::WindowEvent event = platform::WindowEvent::Changed);
   void SetForegroundWindow(platform::WindowHandle root);
   friend class SimMouseHook;
   friend class SimWindowWatch;
@@ -216,8 +221,8 @@ class SimDesktop : public platform::Desktop {
   bool uiBusy_ = false;
   std::vector<platform::HookEvent> waitingHookEvents_;
   int nextHook_ = 1;
-  std::map<int, std::function<void()>> watches_;
-  std::vector<platform::WindowHandle> windowEvents_;  // waiting for the message loop
+  std::map<int, WindowEventHandler> watches_;
+  std::vector<std::pair<platform::WindowHandle, platform::WindowEvent>> windowEvents_;  // waiting for the message loop
 };
 
 }  // namespace sim

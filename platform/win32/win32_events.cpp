@@ -16,8 +16,10 @@ namespace {
 // A window event procedure gets no context of its own: the watches live in
 // this table, which belongs to the user-interface thread (out-of-context
 // events arrive on the thread that set the hook, through its message loop).
-std::map<HWINEVENTHOOK, std::shared_ptr<std::function<void()>>>& Watches() {
-  static std::map<HWINEVENTHOOK, std::shared_ptr<std::function<void()>>> watches;
+using Handler = platform::Desktop::WindowEventHandler;
+
+std::map<HWINEVENTHOOK, std::shared_ptr<Handler>>& Watches() {
+  static std::map<HWINEVENTHOOK, std::shared_ptr<Handler>> watches;
   return watches;
 }
 
@@ -43,8 +45,9 @@ void CALLBACK OnWinEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG obje
   if (!window || !IsWindowItself(object, child) || !MattersToPlayer(event)) return;
   auto found = Watches().find(hook);
   if (found == Watches().end()) return;
-  const std::shared_ptr<std::function<void()>> onChange = found->second;  // may unwatch
-  (*onChange)();
+  const std::shared_ptr<Handler> onChange = found->second;  // may unwatch
+  (*onChange)(event == EVENT_SYSTEM_FOREGROUND ? platform::WindowEvent::Foreground
+                                               : platform::WindowEvent::Changed);
 }
 
 class Win32WindowWatch : public platform::WindowWatch {
@@ -63,7 +66,7 @@ class Win32WindowWatch : public platform::WindowWatch {
 
 }  // namespace
 
-std::unique_ptr<platform::WindowWatch> Win32Desktop::WatchWindows(std::function<void()> onChange) {
+std::unique_ptr<platform::WindowWatch> Win32Desktop::WatchWindows(Handler onChange) {
   // Ranges rather than all events: the location changes between them come
   // by the hundred while a window is dragged.
   const std::pair<DWORD, DWORD> ranges[] = {
@@ -72,7 +75,7 @@ std::unique_ptr<platform::WindowWatch> Win32Desktop::WatchWindows(std::function<
       {EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE},
       {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE},
   };
-  auto shared = std::make_shared<std::function<void()>>(std::move(onChange));
+  auto shared = std::make_shared<Handler>(std::move(onChange));
   std::vector<HWINEVENTHOOK> hooks;
   for (const auto& [first, last] : ranges) {
     const HWINEVENTHOOK hook = SetWinEventHook(first, last, nullptr, OnWinEvent, 0, 0,

@@ -15,6 +15,17 @@ HWND Root(HWND window) { return GetAncestor(window, GA_ROOT); }
 
 bool IsForeground(HWND root) { return GetForegroundWindow() == root; }
 
+// The activation of another thread's window may take a moment to arrive
+// (Wine hands it to that thread as a message): true once it has.
+bool BecomesForeground(HWND root) {
+  constexpr int kPolls = 10, kPollMs = 5;
+  for (int i = 0; i < kPolls; ++i) {
+    if (IsForeground(root)) return true;
+    Sleep(kPollMs);
+  }
+  return IsForeground(root);
+}
+
 // Windows lets the thread that got the last input hand the foreground on;
 // joined to that thread's input for a moment, so do we.
 bool ForegroundThroughAttachedInput(HWND root) {
@@ -25,20 +36,29 @@ bool ForegroundThroughAttachedInput(HWND root) {
   BringWindowToTop(root);
   SetForegroundWindow(root);
   if (attached) AttachThreadInput(ours, theirs, FALSE);
-  return IsForeground(root);
+  return BecomesForeground(root);
+}
+
+bool InjectKey(WORD key, DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = flags;
+  return SendInput(1, &input, sizeof(INPUT)) == 1;
 }
 
 // While Alt is held the system lets the foreground change hands, as it does
-// for Alt+Tab.
+// for Alt+Tab. Alt pressed and released alone would put the new foreground
+// window into menu mode, which takes the next click: a key no keyboard has
+// goes between.
 bool ForegroundWithAltHeld(HWND root) {
-  INPUT key{};
-  key.type = INPUT_KEYBOARD;
-  key.ki.wVk = VK_MENU;
-  if (SendInput(1, &key, sizeof(INPUT)) != 1) return false;
+  constexpr WORD kUnassignedKey = 0xE8;
+  if (!InjectKey(VK_MENU, 0)) return false;
   SetForegroundWindow(root);
-  key.ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(1, &key, sizeof(INPUT));
-  return IsForeground(root);
+  InjectKey(kUnassignedKey, 0);
+  InjectKey(kUnassignedKey, KEYEVENTF_KEYUP);
+  InjectKey(VK_MENU, KEYEVENTF_KEYUP);
+  return BecomesForeground(root);
 }
 
 UINT MessageOf(platform::MouseMessage message, int button) {
@@ -153,7 +173,7 @@ bool Win32Desktop::ForceForeground(platform::WindowHandle window) {
   if (IsIconic(root)) ShowWindow(root, SW_RESTORE);
   if (IsForeground(root)) return true;
   SetForegroundWindow(root);
-  if (IsForeground(root)) return true;
+  if (BecomesForeground(root)) return true;
   return ForegroundThroughAttachedInput(root) || ForegroundWithAltHeld(root);
 }
 

@@ -105,7 +105,7 @@ class Win32Desktop : public platform::Desktop {
   void PumpMessages() override;
   std::unique_ptr<platform::MouseHook> InstallMouseHook(
       std::function<void(const platform::HookEvent&)> onEvent) override;
-  std::unique_ptr<platform::WindowWatch> WatchWindows(std::function<void()> onChange) override;
+  std::unique_ptr<platform::WindowWatch> WatchWindows(WindowEventHandler onChange) override;
   std::string ClipboardText() const override;
   platform::ScreenImage CaptureScreen() const override;
 };

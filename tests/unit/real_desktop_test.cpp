@@ -83,6 +83,18 @@ TEST_F(RealDesktop, AClickWhosePressNeverReachedItsButtonIsPlayedAgainWithoutSki
   EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete);
 }
 
+TEST_F(RealDesktop, AClickThatTheButtonLetGoWithoutClickingIsPlayedOnceMore) {
+  // The button shows the press, then loses it before the release: the
+  // wizard stays where it was, its thread answering, nothing changes.
+  desktop().lostReleases = 1;
+  Unattended();
+  Play({WriteScript("Demo", wizard.options().programPath)});
+  RunUntilClosed();
+  EXPECT_TRUE(wizard.finished) << Report() << desktop().lostReleases;
+  EXPECT_EQ(wizard.clickedPages, (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete) << Report();
+}
+
 TEST_F(RealDesktop, TheControlBarOverThePressPointStepsAsideAtOnce) {
   Play({WriteScript("Demo", wizard.options().programPath)});
   ui().AdvanceTime(100);
