@@ -56,7 +56,7 @@ void Player::Reset() {
   paused_ = advancePending_ = broughtForward_ = packageByMessages_ = false;
   lostPresses_ = 0;
   lastTarget_ = 0;
-  lastTakenByButton_ = false;
+  lastTakenByButton_ = awaitingTick_ = false;
   watch_.reset();
   queueIndex_ = 0;
   waiting_ = Waiting::None;
@@ -178,7 +178,10 @@ void Player::NextDo() {
   }
 }
 
-void Player::OnStepTick() { Step(/*reacting=*/false); }
+void Player::OnStepTick() {
+  awaitingTick_ = false;
+  Step(/*reacting=*/false);
+}
 
 void Player::OnWindowEvent(platform::WindowEvent event) {
   // A foreground change says nothing of a page the wizard moved on to.
@@ -193,7 +196,7 @@ void Player::OnReactTick() {
 
 // A block is being looked for (the step timer runs) at the fast speed.
 bool Player::ReactsAtOnce() const {
-  return speedIndex_ == 0 && packageOpen_ && !paused_ && bar_.tmrDo.enabled();
+  return speedIndex_ == 0 && packageOpen_ && !paused_ && !awaitingTick_ && bar_.tmrDo.enabled();
 }
 
 void Player::Step(bool reacting) {
@@ -330,11 +333,12 @@ void Player::OnBlockPlayed(platform::WindowHandle target, script::Gesture gestur
     lastClick_ = {app_.platform.desktop.WindowText(target), played,
                   app_.platform.system.TickCountMs(), false};
   }
-  // The next block may be there already: a button has acted on its click,
-  // and input into the same thread is taken in order.
-  if (ReactsAtOnce() && gesture != script::Gesture::PlayedByMessages) {
-    bar_.tmrReact.SetEnabled(true);
-  }
+  // A button that has acted on its click lets the next block go at once.
+  // After any other gesture (a click into a field, a text put there, window
+  // messages) the setup gets the step timer's tick: it may still be acting on
+  // it, and a press meanwhile (a folder page checking its new path) is lost.
+  awaitingTick_ = gesture != script::Gesture::Taken;
+  if (ReactsAtOnce()) bar_.tmrReact.SetEnabled(true);
 }
 
 bool Player::ClickHadNoEffect() const {

@@ -127,6 +127,7 @@ class Player {
   // moment longer.
   platform::WindowHandle lastTarget_ = 0;
   bool lastTakenByButton_ = false;
+  bool awaitingTick_ = false;  // window events wait for the step timer's next tick
   bool eventSincePress_ = false;
   struct LastClick {
     std::string caption;  // of the button when it took the click
