@@ -577,7 +577,17 @@ class Session:
     def pointer(self):
         """Where the mouse pointer is, in Wine screen coordinates."""
         dx, dy = self.desktop_offset()
-        fields = dict(item.split(":", 1) for item in self._xdotool("getmouselocation").split())
+        # xdotool also reads the window under the pointer, which may be gone
+        # by then (BadWindow): ask again.
+        for attempt in range(3):
+            try:
+                location = self._xdotool("getmouselocation")
+                break
+            except RuntimeError:
+                if attempt == 2:
+                    raise
+                time.sleep(0.2)
+        fields = dict(item.split(":", 1) for item in location.split())
         return int(fields["x"]) - dx, int(fields["y"]) - dy
 
     def press_key(self, key):
