@@ -273,9 +273,7 @@ void Player::OnTargetFound(platform::WindowHandle target, bool reacting) {
   if (!byMessages && reacting && desktop.ForegroundWindow() != root && !broughtForward_) return;
   if (!byMessages && !InFront(root)) return;
   const int package = packageNumber_;
-  // Events that came before the press are no news of what the press does.
-  desktop.PumpMessages();
-  eventSincePress_ = false;
+  ForgetEventsSoFar();
   const script::Gesture gesture = script::PlayBlockGesture(app_, target, byMessages);
   // Next or stop may have been pressed while the gesture was injected.
   if (package != packageNumber_ || !packageOpen_ || !bar_.IsOpen()) return;
@@ -341,6 +339,12 @@ void Player::OnBlockPlayed(platform::WindowHandle target, script::Gesture gestur
   if (ReactsAtOnce()) bar_.tmrReact.SetEnabled(true);
 }
 
+// Events that came before a press are no news of what the press does.
+void Player::ForgetEventsSoFar() {
+  app_.platform.desktop.PumpMessages();
+  eventSincePress_ = false;
+}
+
 bool Player::ClickHadNoEffect() const {
   const platform::Desktop& desktop = app_.platform.desktop;
   if (!lastTakenByButton_ || eventSincePress_ || lastClick_.replayed) return false;
@@ -353,9 +357,7 @@ bool Player::ClickHadNoEffect() const {
 
 void Player::ReplayLastClick() {
   lastClick_.replayed = true;
-  // What the click did not bring is no news of what its replay brings.
-  app_.platform.desktop.PumpMessages();
-  eventSincePress_ = false;
+  ForgetEventsSoFar();
   const int package = packageNumber_;
   script::PlayGesture(app_, lastTarget_, lastClick_.events, /*byMessages=*/false);
   if (package != packageNumber_) return;

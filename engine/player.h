@@ -86,6 +86,7 @@ class Player {
   void Step(bool reacting);
   bool ReactsAtOnce() const;
   bool SameTargetUnchanged(platform::WindowHandle target, bool reacting);
+  void ForgetEventsSoFar();  // before a press: only later events tell what it did
   bool ClickHadNoEffect() const;
   void ReplayLastClick();
   void OnTargetFound(platform::WindowHandle target, bool reacting);
