@@ -49,7 +49,7 @@ class FrmStels : public ui::Form, public script::ControlBarLink {
   // ControlBarLink
   platform::WindowHandle BarWindow() const override { return handle(); }
   void StopStepTimer() override { tmrDo.SetEnabled(false); }
-  void StartAdvanceTimer() override { tmrExit.SetEnabled(true); }
+  void StartAdvanceTimer() override { player_->StartAdvance(); }
   void NextDo() override { player_->NextDo(); }
   void MoveAwayFrom(platform::Point screen) override;
 

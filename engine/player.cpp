@@ -53,7 +53,7 @@ void Player::Reset() {
   fastMode_ = false;
   waitCountdown_ = attemptCount_ = missCount_ = 0;
   inStepTick_ = packageOpen_ = false;
-  paused_ = advancePending_ = broughtForward_ = packageByMessages_ = false;
+  paused_ = advancePending_ = advanceSoon_ = broughtForward_ = packageByMessages_ = false;
   lostPresses_ = 0;
   lastTarget_ = 0;
   lastTakenByButton_ = awaitingTick_ = false;
@@ -86,7 +86,7 @@ void Player::Play() {
   bar_.lblAct.SetText("Чтение файла \r\n" + app_.currentScriptPath);
   app_.currentScriptPath.clear();
   queueIndex_ = 0;
-  bar_.tmrExit.SetEnabled(true);
+  StartAdvance();
   if (speedIndex_ == 0) {
     watch_ = app_.platform.desktop.WatchWindows(
         [this](platform::WindowEvent event) { OnWindowEvent(event); });
@@ -108,6 +108,13 @@ void Player::OnAdvanceTick() {
   } else {
     FinishQueue();
   }
+}
+
+void Player::StartAdvance() {
+  bar_.tmrExit.SetEnabled(true);
+  if (speedIndex_ != 0 || paused_) return;
+  advanceSoon_ = true;
+  bar_.tmrReact.SetEnabled(true);
 }
 
 void Player::StartNextScript() {
@@ -169,7 +176,7 @@ void Player::NextDo() {
     return;
   }
   bar_.tmrDo.SetEnabled(false);
-  bar_.tmrExit.SetEnabled(true);
+  StartAdvance();
   // A block that cannot be read is a damaged script, not a finished one.
   if (script.readFailed()) {
     EndPackage(kNotStarted, "сценарий повреждён", /*withWindow=*/false);
@@ -191,6 +198,12 @@ void Player::OnWindowEvent(platform::WindowEvent event) {
 
 void Player::OnReactTick() {
   bar_.tmrReact.SetEnabled(false);
+  if (advanceSoon_) {
+    advanceSoon_ = false;
+    // Stop or pause may have come first: the timer says whether to advance.
+    if (bar_.tmrExit.enabled()) OnAdvanceTick();
+    return;
+  }
   if (ReactsAtOnce()) Step(/*reacting=*/true);
 }
 
@@ -250,7 +263,7 @@ void Player::OnTargetMissing() {
   if (SetupEnded()) {
     // No window of a process tree that has ended can appear any more.
     bar_.tmrDo.SetEnabled(false);
-    bar_.tmrExit.SetEnabled(true);
+    StartAdvance();
     EndPackage(kNotStarted, "программа установки завершилась", /*withWindow=*/true);
   } else if (TimedOut()) {
     GiveUp("окно не найдено");
@@ -395,7 +408,7 @@ bool Player::TimedOut() const {
 
 void Player::GiveUp(const std::string& reason) {
   bar_.tmrDo.SetEnabled(false);
-  bar_.tmrExit.SetEnabled(true);
+  StartAdvance();
   EndPackage(kNotStarted, reason, /*withWindow=*/true);
   // After the screenshot: the next setup starts without this one's windows.
   if (app_.setupProcess) app_.setupProcess->Terminate();
@@ -417,7 +430,7 @@ void Player::PlayAfterPause() {
   paused_ = false;
   if (advancePending_) {
     advancePending_ = false;
-    bar_.tmrExit.SetEnabled(true);
+    StartAdvance();
   } else if (packageOpen_) {
     bar_.tmrDo.SetEnabled(true);
   }
@@ -431,7 +444,7 @@ void Player::Next() {
   bar_.imgPause.SetVisible(true);
   bar_.lblAct.SetText("Запуск следующей инсталяции");
   bar_.tmrDo.SetEnabled(false);
-  bar_.tmrExit.SetEnabled(true);
+  StartAdvance();
   EndPackage(kInterrupted, "прервано пользователем", /*withWindow=*/true);
   app_.setupProcess.reset();  // left running: the next script starts at once
 }

@@ -52,6 +52,9 @@ class Player {
   void ReadSpeedSetting();
   void Play();
   void OnAdvanceTick();  // tmrExit
+  // The advance timer on; at the fast speed the advance comes at once
+  // (tmrReact), the timer staying as the fallback.
+  void StartAdvance();
   void NextDo();
   void OnStepTick();  // tmrDo
   // At the fast speed: a window of another program appeared or changed
@@ -120,6 +123,7 @@ class Player {
   bool inStepTick_ = false;
   bool paused_ = false;
   bool advancePending_ = false;    // the advance timer ticked during a pause
+  bool advanceSoon_ = false;       // tmrReact runs the advance, not a step
   bool broughtForward_ = false;    // for the current block
   int lostPresses_ = 0;            // of the current block
   // The window of the last gesture (a button that took its click, or not),

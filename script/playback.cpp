@@ -26,6 +26,9 @@ constexpr int kMaxWindowDepth = 256;
 // into it. Its thread answered just before, so this is seldom more than a few
 // milliseconds; a press not shown by then was lost on the way.
 constexpr int kButtonResponseMs = 1000;
+// A pressed button that shows itself raised this long is given a move back
+// onto the press point, as often as fits into kButtonResponseMs.
+constexpr int kMoveBackAfterMs = 40;
 
 // Mouse flags of a recorded button; 0 for a value no button has.
 uint32_t DownFlag(int16_t button) {
@@ -123,6 +126,20 @@ std::string ProgramFolderOf(const std::string& program) {
 
 Point OffsetFromPress(const app::App& app, const MouseEvent& event) {
   return {app.pressPoint.x + event.x, app.pressPoint.y + event.y};
+}
+
+// Whether the button shows the press it was given. A button that holds the
+// press shows itself raised while the pointer is off it; under Wine the
+// pointer motion of an earlier warp can come after the press and do that,
+// and a release then clicks nothing. A move to where the pointer should be
+// gives the button its pushed state back.
+bool ButtonShowsPress(app::App& app, WindowHandle target, Point pointer) {
+  const platform::Desktop& desktop = app.platform.desktop;
+  for (int waited = 0; waited < kButtonResponseMs; waited += kMoveBackAfterMs) {
+    if (desktop.WaitButtonPushed(target, true, kMoveBackAfterMs)) return true;
+    Inject(app, platform::mouse::kMove, pointer);
+  }
+  return false;
 }
 
 // A press and a release close enough to be one click, as a button takes it.
@@ -279,11 +296,11 @@ Gesture PlayGesture(app::App& app, WindowHandle target, const std::vector<MouseE
     } else if (event.action == action::kRelease) {
       const uint32_t flag = UpFlag(event.button);
       if (flag == 0) continue;
-      if (buttonClick && !desktop.WaitButtonPushed(target, true, kButtonResponseMs)) {
+      const Point point = OffsetFromPress(app, event);
+      if (buttonClick && !ButtonShowsPress(app, target, point)) {
         ReleaseOffTarget(app, target, flag);
         return Gesture::Lost;
       }
-      const Point point = OffsetFromPress(app, event);
       desktop.SetCursorPos(point);
       if (!Inject(app, flag, point)) {
         // The press went in but the release did not: release it by message.

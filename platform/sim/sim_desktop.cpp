@@ -493,6 +493,12 @@ bool SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
     return true;
   }
   DeliverButton(flags, at);
+  if ((flags & (kLeftDown | kRightDown | kMiddleDown)) && strayMoves > 0 &&
+      ButtonKindOf(pressed_) != platform::ButtonKind::None) {
+    --strayMoves;
+    const ScreenRect button = RectOf(pressed_);
+    cursor_ = {button.left - 1, button.top - 1};
+  }
   return true;
 }
 

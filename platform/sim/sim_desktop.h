@@ -56,6 +56,11 @@ class SimDesktop : public platform::Desktop {
   // the release takes the button's capture: the release clicks nothing. So
   // go the next `lostReleases` releases of injected clicks.
   int lostReleases = 0;
+  // Under Wine the pointer motion of an earlier warp can reach the setup after
+  // an injected press: the button keeps the press and its capture but, the
+  // pointer off it, shows itself raised, and a release now clicks nothing. So
+  // it goes after the next `strayMoves` presses that a button took.
+  int strayMoves = 0;
 
   // Processes: the windows of this program (the forms of the user interface)
   // and those of everyone else.

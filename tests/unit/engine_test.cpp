@@ -165,13 +165,18 @@ TEST_F(PlayerTest, AtTheFastSpeedAWindowIsPressedAsItAppearsRatherThanAtTheNextT
   app().settings.Save(app::setting::kSpeed, "0");
   fake::FakeWizard quick(machine(), {.programPath = "C:\\Setup\\Quick.exe", .installPage = 0});
   Play({WriteScript("Demo", quick.options().programPath)});
-  ui().AdvanceTime(100);  // the setup starts; the search tick would come at 600 ms
+  // At the fast speed the advance comes at once: the setup starts, and its
+  // search tick would come at 510 ms.
+  ui().AdvanceTime(engine::speed::kReactDelay);
   ui().AdvanceTime(engine::speed::kReactDelay);
   EXPECT_EQ(quick.page(), 2);
   // Each click shows the next page at once: its block follows at once.
   ui().AdvanceTime(3 * engine::speed::kReactDelay);
   EXPECT_TRUE(quick.finished);
   EXPECT_EQ(quick.clickedPages, (std::vector<int>{1, 2, 3, 4}));
+  // Nor does the end of the queue wait for the advance timer's tick.
+  ui().AdvanceTime(engine::speed::kReactDelay);
+  EXPECT_EQ(statShown, 1);
 }
 
 TEST_F(PlayerTest, AtTheFastSpeedTheSameButtonIsPressedAgainOnlyOnceItsNextPageShows) {
@@ -190,7 +195,7 @@ TEST_F(PlayerTest, AtTheFastSpeedTheSameButtonIsPressedAgainOnlyOnceItsNextPageS
 TEST_F(PlayerTest, FastModeStartsAtTheFirstFindAndEndsAfterTenMisses) {
   app().settings.Save(app::setting::kSpeed, "0");
   Play({WriteScript("Demo", wizard.options().programPath)});
-  ui().AdvanceTime(100);  // tmrExit: the program starts, tmrDo searches at 500 ms
+  ui().AdvanceTime(engine::speed::kReactDelay);  // the program starts, tmrDo searches at 500 ms
   EXPECT_EQ(Interval(), 500);
   // The window's events: found long before the search tick, the first click,
   // then 100 ms ticks.
@@ -287,7 +292,7 @@ TEST_F(PlayerTest, UnattendedRunGivesUpAfterItsTimeOutAndReportsWhere) {
   app().unattended = app::UnattendedRun{0, 5, "C:\\Отчёты\\run.txt"};
   machine().files.MakeFolders("C:\\Отчёты");
   Play({stuck, good});
-  ui().AdvanceTime(100);
+  ui().AdvanceTime(engine::speed::kReactDelay);  // the fast speed starts the setup at once
   desktop().SetCaption(wizard.dialog, "Другая программа");
   for (int i = 0; i < 200 && bar().IsOpen(); ++i) ui().AdvanceTime(100);
   EXPECT_FALSE(bar().IsOpen());

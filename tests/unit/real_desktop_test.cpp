@@ -95,6 +95,18 @@ TEST_F(RealDesktop, AClickThatTheButtonLetGoWithoutClickingIsPlayedOnceMore) {
   EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete) << Report();
 }
 
+TEST_F(RealDesktop, AButtonThatAStrayMoveRaisedAfterItsPressIsPressedAgainByAMoveBack) {
+  // Every button of the run loses its pushed state right after the press.
+  desktop().strayMoves = 1000;
+  Unattended();
+  Play({WriteScript("Demo", wizard.options().programPath)});
+  RunUntilClosed();
+  EXPECT_TRUE(wizard.finished);
+  EXPECT_EQ(wizard.clickedPages, (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(Report().find("сообщениями"), std::string::npos) << Report();
+  EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete) << Report();
+}
+
 TEST_F(RealDesktop, TheControlBarOverThePressPointStepsAsideAtOnce) {
   Play({WriteScript("Demo", wizard.options().programPath)});
   ui().AdvanceTime(100);
