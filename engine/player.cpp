@@ -344,11 +344,13 @@ void Player::OnBlockPlayed(platform::WindowHandle target, script::Gesture gestur
     lastClick_ = {app_.platform.desktop.WindowText(target), played,
                   app_.platform.system.TickCountMs(), false};
   }
-  // A button that has acted on its click lets the next block go at once.
-  // After any other gesture (a click into a field, a text put there, window
-  // messages) the setup gets the step timer's tick: it may still be acting on
-  // it, and a press meanwhile (a folder page checking its new path) is lost.
-  awaitingTick_ = gesture != script::Gesture::Taken;
+  // The next block goes at once after a button that has acted on its click
+  // and after a click into any other window (a field, a list): the setup
+  // takes the next press after it, in order. A button that has not yet acted
+  // and window messages give the setup the step timer's tick.
+  const bool button = app_.platform.desktop.ButtonKindOf(target) != platform::ButtonKind::None;
+  awaitingTick_ = gesture == script::Gesture::PlayedByMessages ||
+                  (gesture == script::Gesture::Played && button);
   if (ReactsAtOnce()) bar_.tmrReact.SetEnabled(true);
 }
 

@@ -179,6 +179,33 @@ TEST_F(PlayerTest, AtTheFastSpeedAWindowIsPressedAsItAppearsRatherThanAtTheNextT
   EXPECT_EQ(statShown, 1);
 }
 
+TEST_F(PlayerTest, AtTheFastSpeedTheButtonAfterAFieldsTextIsPressedAtOnce) {
+  app().settings.Save(app::setting::kSpeed, "0");
+  fake::FakeWizard quick(machine(), {.programPath = "C:\\Setup\\Quick.exe", .installPage = 0});
+  // The second block clicks into the folder field and puts the folder there.
+  script::ScriptBuffer& s = app().script;
+  s.NewScript("");
+  const std::vector<script::WindowStep> dialog = {{"#32770", quick.options().caption, 1}};
+  for (const char* button : {"&Далее >", "", "&Далее >", "&Далее >", "&Готово"}) {
+    s.BeginBlock();
+    s.block.windowPath = dialog;
+    s.block.windowPath.push_back(*button ? script::WindowStep{"Button", button, 1}
+                                         : script::WindowStep{"Edit", "", 1});
+    s.block.mouseEvents = {{1, act::kPress, 5, 5}, {1, act::kRelease, 0, 0}};
+    s.block.blockText = *button ? "" : "D:\\Demo";
+    s.AppendBlock();
+  }
+  s.AppendProgramPath(quick.options().programPath);
+  s.AppendParameters("");
+  s.AppendTimeStamp();
+  s.ScrambleBuffer();
+  machine().files.PutFile(std::string(kLibrary) + "\\Поле.OVS", s.bytes());
+  Play({std::string(kLibrary) + "\\Поле.OVS"});
+  ui().AdvanceTime(8 * engine::speed::kReactDelay);  // the step timer's tick is at 510 ms
+  EXPECT_TRUE(quick.finished) << "page " << quick.page();
+  EXPECT_EQ(quick.installedTo, "D:\\Demo");
+}
+
 TEST_F(PlayerTest, AtTheFastSpeedTheSameButtonIsPressedAgainOnlyOnceItsNextPageShows) {
   // Each page comes a while after the click, longer than a tick, under the
   // same "Далее >".
