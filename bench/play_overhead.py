@@ -12,6 +12,11 @@ measurement, not a test: it asserts nothing about the time. A played install
 that does not finish (the report says why) is left out and counted; the
 figure comes from the rounds that finished.
 
+Beside it the benchmark prints what Orvanta's own start and exit cost under
+Wine (a `/PLAY` of a script whose setup is missing: it starts, finds
+nothing to play, writes its report and ends), and the overhead per block
+beyond that fixed cost, which is what the player itself adds.
+
     bench/play_overhead.py [--rounds N] [--wizard nsis|sheet|msi ...]
 
 Three rounds per wizard by default; `--rounds 10` is the full run. Needs the
@@ -126,6 +131,28 @@ def timed(session, command_line, folder):
     return time.monotonic() - start, code
 
 
+def play_command(session, script, report):
+    orvanta = session.windows_path(session.install_orvanta())
+    return (f'"{orvanta}" /PLAY "{session.windows_path(script)}" /SPEED 0 '
+            f'/TIMEOUT {WAIT_LIMIT} /REPORT "{session.windows_path(report)}"')
+
+
+def own_start_and_exit(session, bench, rounds):
+    """Median seconds of a /PLAY that has nothing to play: Orvanta's start,
+    its report and its exit."""
+    work = bench / "empty"
+    work.mkdir(parents=True, exist_ok=True)
+    script = work / "empty.OVS"
+    setups.write_script(script, setups.script_text(
+        setups.wizard_blocks("Nothing", "C:\\Nothing"), "C:\\Bench\\missing\\setup.exe"))
+    times = []
+    for _ in range(rounds + 1):  # the first warms Wine up
+        seconds, _ = timed(session, play_command(session, script, work / "report.txt"),
+                           "C:\\Orvanta\\")
+        times.append(seconds)
+    return statistics.median(times[1:])
+
+
 def one_round(session, wizard):
     """(silent seconds, played seconds), or None when the played install did
     not finish."""
@@ -138,10 +165,7 @@ def one_round(session, wizard):
     shutil.rmtree(wizard.folder, ignore_errors=True)
     wizard.before_install(session)
     wizard.report.unlink(missing_ok=True)
-    orvanta = session.windows_path(session.install_orvanta())
-    played, code = timed(session, f'"{orvanta}" /PLAY "{session.windows_path(wizard.script)}" '
-                                  f'/SPEED 0 /TIMEOUT {WAIT_LIMIT} '
-                                  f'/REPORT "{session.windows_path(wizard.report)}"',
+    played, code = timed(session, play_command(session, wizard.script, wizard.report),
                          "C:\\Orvanta\\")
     if code != 0 or not readme.is_file():
         print(f"{wizard.title}: played install did not finish (exit code {code}):")
@@ -188,6 +212,7 @@ def main(argv=None):
             kind, title = WIZARDS[key]
             wizard = kind(key, title, bench / key, bench / f"{key}-installed")
             results.append((wizard, *measure(session, wizard, args.rounds)))
+        own = own_start_and_exit(session, bench, args.rounds)
     print()
     complete = True
     for wizard, finished, failed in results:
@@ -199,9 +224,13 @@ def main(argv=None):
             continue
         per_block = statistics.median((played - silent) / len(wizard.blocks)
                                       for silent, played in finished)
+        beyond = statistics.median((played - silent - own) / len(wizard.blocks)
+                                   for silent, played in finished)
         print(f"{wizard.title}: /PLAY /SPEED 0 overhead {per_block * 1000:.0f} ms per block "
-              f"({len(wizard.blocks)} blocks, median of {len(finished)} rounds); "
+              f"({len(wizard.blocks)} blocks, median of {len(finished)} rounds), "
+              f"{beyond * 1000:.0f} ms beyond Orvanta's start and exit; "
               f"{failed} played rounds did not install")
+    print(f"Orvanta's own start and exit (a /PLAY with nothing to play): {own * 1000:.0f} ms")
     return 0 if complete else 1
 
 

@@ -128,15 +128,26 @@ Point OffsetFromPress(const app::App& app, const MouseEvent& event) {
   return {app.pressPoint.x + event.x, app.pressPoint.y + event.y};
 }
 
+// A point one pixel beside `point` that is still on `target`.
+Point BesideOnWindow(const platform::Desktop& desktop, WindowHandle target, Point point) {
+  for (const Point beside : {Point{point.x + 1, point.y}, Point{point.x - 1, point.y},
+                             Point{point.x, point.y + 1}, Point{point.x, point.y - 1}}) {
+    if (desktop.WindowFromPoint(beside) == target) return beside;
+  }
+  return point;
+}
+
 // Whether the button shows the press it was given. A button that holds the
-// press shows itself raised while the pointer is off it; under Wine the
-// pointer motion of an earlier warp can come after the press and do that,
-// and a release then clicks nothing. A move to where the pointer should be
-// gives the button its pushed state back.
+// press shows itself raised when a mouse message puts the pointer off it;
+// under Wine the pointer motion of an earlier warp can come after the press
+// and do that, and a release then clicks nothing. A move on the button gives
+// it its pushed state back: one pixel aside and back, since a move to where
+// the cursor already is makes no mouse message.
 bool ButtonShowsPress(app::App& app, WindowHandle target, Point pointer) {
   const platform::Desktop& desktop = app.platform.desktop;
   for (int waited = 0; waited < kButtonResponseMs; waited += kMoveBackAfterMs) {
     if (desktop.WaitButtonPushed(target, true, kMoveBackAfterMs)) return true;
+    Inject(app, platform::mouse::kMove, BesideOnWindow(desktop, target, pointer));
     Inject(app, platform::mouse::kMove, pointer);
   }
   return false;

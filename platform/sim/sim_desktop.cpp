@@ -475,6 +475,7 @@ bool SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
   } else if (flags & (kLeftUp | kRightUp | kMiddleUp)) {
     RunHooks({platform::HookAction::Release, ButtonOf(flags), at});
   }
+  if ((flags & kMove) && !(at == cursor_)) pressedRaised_ = false;
   cursor_ = at;
   if (flags & (kLeftDown | kRightDown | kMiddleDown)) {
     const WindowHandle root = RootWindow(WindowFromPoint(at));
@@ -496,15 +497,15 @@ bool SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
   if ((flags & (kLeftDown | kRightDown | kMiddleDown)) && strayMoves > 0 &&
       ButtonKindOf(pressed_) != platform::ButtonKind::None) {
     --strayMoves;
-    const ScreenRect button = RectOf(pressed_);
-    cursor_ = {button.left - 1, button.top - 1};
+    pressedRaised_ = true;
   }
   return true;
 }
 
 bool SimDesktop::WaitButtonPushed(WindowHandle window, bool pushed, int) const {
-  const bool isPushed = pressed_ == window && ButtonKindOf(window) != platform::ButtonKind::None &&
-                        IsEnabled(window) && RectOf(window).Contains(cursor_);
+  const bool isPushed = pressed_ == window && !pressedRaised_ &&
+                        ButtonKindOf(window) != platform::ButtonKind::None && IsEnabled(window) &&
+                        RectOf(window).Contains(cursor_);
   return isPushed == pushed;
 }
 
@@ -545,10 +546,15 @@ bool SimDesktop::PostMouse(WindowHandle window, platform::MouseMessage message, 
 
 void SimDesktop::DeliverButton(uint32_t flags, Point at) {
   using namespace platform::mouse;
-  if (flags & (kLeftDown | kRightDown | kMiddleDown)) pressed_ = WindowFromPoint(at);
+  if (flags & (kLeftDown | kRightDown | kMiddleDown)) {
+    pressed_ = WindowFromPoint(at);
+    pressedRaised_ = false;
+  }
   if (flags & kLeftUp) {
     const WindowHandle released = WindowFromPoint(at);
-    if (released == pressed_ && released != 0 && IsEnabled(released)) {
+    const bool raised = pressedRaised_;
+    pressedRaised_ = false;
+    if (released == pressed_ && released != 0 && IsEnabled(released) && !raised) {
       pressed_ = 0;
       RunClick(released);
     }

@@ -57,9 +57,12 @@ class SimDesktop : public platform::Desktop {
   // go the next `lostReleases` releases of injected clicks.
   int lostReleases = 0;
   // Under Wine the pointer motion of an earlier warp can reach the setup after
-  // an injected press: the button keeps the press and its capture but, the
-  // pointer off it, shows itself raised, and a release now clicks nothing. So
-  // it goes after the next `strayMoves` presses that a button took.
+  // an injected press, with a point off the button while the cursor stays on
+  // it: the button keeps the press and its capture but shows itself raised,
+  // and a release now clicks nothing. So it goes after the next `strayMoves`
+  // presses that a button took. Only a move that changes the cursor's
+  // position reaches a window (an injected move to where the cursor is makes
+  // no mouse message, as under Wine), and one onto the button pushes it again.
   int strayMoves = 0;
 
   // Processes: the windows of this program (the forms of the user interface)
@@ -220,6 +223,7 @@ class SimDesktop : public platform::Desktop {
   std::vector<platform::WindowHandle> zorder_;  // top-level windows, front first
   platform::Point cursor_;
   platform::WindowHandle pressed_ = 0;
+  bool pressedRaised_ = false;  // a stray move took the pressed button's pushed state
   platform::WindowHandle postedPressed_ = 0;
   platform::WindowHandle foreground_ = 0;
   std::map<int, std::function<void(const platform::HookEvent&)>> hooks_;
