@@ -18,8 +18,12 @@ nothing to play, writes its report and ends), and the overhead per block
 beyond that fixed cost, which is what the player itself adds.
 
     bench/play_overhead.py [--rounds N] [--wizard nsis|sheet|msi ...]
+                           [--against OTHER/orvanta.exe]
 
-Three rounds per wizard by default; `--rounds 10` is the full run. Needs the
+Three rounds per wizard by default; `--rounds 10` is the full run.
+`--against` plays every round with another build too, right after this
+one, so that a machine that is busier at one time than another weighs on
+both figures alike: the way to tell a before from an after. Needs the
 Windows build (build/win, with sheet_wizard.exe) and the native ovstool
 (build/native), as the end-to-end tests do; uses their work folder and Wine
 prefix.
@@ -131,13 +135,22 @@ def timed(session, command_line, folder):
     return time.monotonic() - start, code
 
 
-def play_command(session, script, report):
-    orvanta = session.windows_path(session.install_orvanta())
-    return (f'"{orvanta}" /PLAY "{session.windows_path(script)}" /SPEED 0 '
-            f'/TIMEOUT {WAIT_LIMIT} /REPORT "{session.windows_path(report)}"')
+@dataclass
+class Build:
+    """An orvanta.exe to measure, copied into the prefix."""
+
+    label: str
+    exe: Path
+
+    def play_command(self, session, script, report):
+        return (f'"{session.windows_path(self.exe)}" /PLAY "{session.windows_path(script)}" '
+                f'/SPEED 0 /TIMEOUT {WAIT_LIMIT} /REPORT "{session.windows_path(report)}"')
+
+    def folder(self, session):
+        return session.windows_path(self.exe.parent) + "\\"
 
 
-def own_start_and_exit(session, bench, rounds):
+def own_start_and_exit(session, bench, build, rounds):
     """Median seconds of a /PLAY that has nothing to play: Orvanta's start,
     its report and its exit."""
     work = bench / "empty"
@@ -147,53 +160,89 @@ def own_start_and_exit(session, bench, rounds):
         setups.wizard_blocks("Nothing", "C:\\Nothing"), "C:\\Bench\\missing\\setup.exe"))
     times = []
     for _ in range(rounds + 1):  # the first warms Wine up
-        seconds, _ = timed(session, play_command(session, script, work / "report.txt"),
-                           "C:\\Orvanta\\")
+        seconds, _ = timed(session, build.play_command(session, script, work / "report.txt"),
+                           build.folder(session))
         times.append(seconds)
     return statistics.median(times[1:])
 
 
-def one_round(session, wizard):
-    """(silent seconds, played seconds), or None when the played install did
-    not finish."""
+def played_round(session, wizard, build):
+    """Seconds of the played install with `build`, or None when it did not
+    finish."""
+    readme = wizard.folder / "readme.txt"
+    shutil.rmtree(wizard.folder, ignore_errors=True)
+    wizard.before_install(session)
+    wizard.report.unlink(missing_ok=True)
+    played, code = timed(session, build.play_command(session, wizard.script, wizard.report),
+                         build.folder(session))
+    if code != 0 or not readme.is_file():
+        print(f"{wizard.title} ({build.label}): played install did not finish "
+              f"(exit code {code}):")
+        print(wizard.report.read_text(encoding="utf-8") if wizard.report.is_file()
+              else "(no report)")
+        session.kill_all()  # the setup left waiting must not meet the next round
+        session.wine("reg", "query", r"HKCU\Software")  # Wine up again before the next timing
+        return None
+    return played
+
+
+def one_round(session, wizard, builds, turn=0):
+    """The silent seconds and, per build, the played seconds (None for an
+    install that did not finish). The builds take turns at playing first."""
     readme = wizard.folder / "readme.txt"
     shutil.rmtree(wizard.folder, ignore_errors=True)
     wizard.before_install(session)
     silent, code = timed(session, wizard.silent_command(session), "C:\\")
     if code != 0 or not readme.is_file():
         raise RuntimeError(f"the silent install of the {wizard.title} failed (exit code {code})")
-    shutil.rmtree(wizard.folder, ignore_errors=True)
-    wizard.before_install(session)
-    wizard.report.unlink(missing_ok=True)
-    played, code = timed(session, play_command(session, wizard.script, wizard.report),
-                         "C:\\Orvanta\\")
-    if code != 0 or not readme.is_file():
-        print(f"{wizard.title}: played install did not finish (exit code {code}):")
-        print(wizard.report.read_text(encoding="utf-8") if wizard.report.is_file()
-              else "(no report)")
-        session.kill_all()  # the setup left waiting must not meet the next round
-        session.wine("reg", "query", r"HKCU\Software")  # Wine up again before the next timing
-        return None
+    order = list(range(len(builds)))
+    order = order[turn % len(order):] + order[:turn % len(order)]
+    played = [None] * len(builds)
+    for i in order:
+        played[i] = played_round(session, wizard, builds[i])
     return silent, played
 
 
-def measure(session, wizard, rounds):
-    """The finished rounds of `wizard` and how many played installs did not finish."""
+def measure(session, wizard, builds, rounds):
+    """Per build: the (silent, played) seconds of its finished rounds and how
+    many of its played installs did not finish."""
     shutil.rmtree(wizard.work, ignore_errors=True)
     wizard.work.mkdir(parents=True)
     wizard.prepare(session)
     setups.write_script(wizard.script, setups.script_text(
         wizard.blocks, session.windows_path(wizard.setup), parameters=wizard.parameters))
     # A first round warms Wine and this setup up and is not counted.
-    one_round(session, wizard)
-    finished, failed = [], 0
-    while len(finished) < rounds and failed < rounds:
-        result = one_round(session, wizard)
-        if result:
-            finished.append(result)
-        else:
-            failed += 1
+    one_round(session, wizard, builds)
+    finished = [[] for _ in builds]
+    failed = [0 for _ in builds]
+    for turn in range(rounds):
+        silent, played = one_round(session, wizard, builds, turn)
+        for i, seconds in enumerate(played):
+            if seconds is None:
+                failed[i] += 1
+            else:
+                finished[i].append((silent, seconds))
     return finished, failed
+
+
+def report(wizard, build, finished, failed, own):
+    """Prints the rounds and the figures of one wizard with one build; False
+    when none of its played installs finished."""
+    for i, (silent, played) in enumerate(finished, 1):
+        print(f"{wizard.title} ({build.label}), round {i}: silent {silent:.2f} s, "
+              f"played {played:.2f} s")
+    if not finished:
+        print(f"{wizard.title} ({build.label}): no played install finished "
+              f"({failed} did not install)")
+        return False
+    blocks = len(wizard.blocks)
+    per_block = statistics.median((played - silent) / blocks for silent, played in finished)
+    beyond = statistics.median((played - silent - own) / blocks for silent, played in finished)
+    print(f"{wizard.title} ({build.label}): /PLAY /SPEED 0 overhead {per_block * 1000:.0f} ms "
+          f"per block ({blocks} blocks, median of {len(finished)} rounds), "
+          f"{beyond * 1000:.0f} ms beyond Orvanta's start and exit; "
+          f"{failed} played rounds did not install")
+    return True
 
 
 def main(argv=None):
@@ -201,36 +250,36 @@ def main(argv=None):
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--wizard", choices=WIZARDS, action="append",
                         help="measure only this wizard (may be repeated; default: all)")
+    parser.add_argument("--against", type=Path,
+                        help="another orvanta.exe, played in every round after this build")
     args = parser.parse_args(argv)
     if args.rounds < 1:
         parser.error("--rounds must be at least 1")
+    if args.against and not args.against.is_file():
+        parser.error(f"--against: no file {args.against}")
     results = []
     with winebox.Session("bench.play_overhead") as session:
         bench = session.drive_c / "Bench"
         shutil.rmtree(bench, ignore_errors=True)
+        builds = [Build("this build", session.install_orvanta())]
+        if args.against:
+            other = session.drive_c / "Orvanta-against"
+            other.mkdir(exist_ok=True)
+            shutil.copyfile(args.against, other / "orvanta.exe")
+            builds.append(Build(f"against {args.against}", other / "orvanta.exe"))
         for key in args.wizard or WIZARDS:
             kind, title = WIZARDS[key]
             wizard = kind(key, title, bench / key, bench / f"{key}-installed")
-            results.append((wizard, *measure(session, wizard, args.rounds)))
-        own = own_start_and_exit(session, bench, args.rounds)
+            results.append((wizard, *measure(session, wizard, builds, args.rounds)))
+        own = [own_start_and_exit(session, bench, build, args.rounds) for build in builds]
     print()
     complete = True
     for wizard, finished, failed in results:
-        for i, (silent, played) in enumerate(finished, 1):
-            print(f"{wizard.title}, round {i}: silent {silent:.2f} s, played {played:.2f} s")
-        if not finished:
-            print(f"{wizard.title}: no played install finished ({failed} did not install)")
-            complete = False
-            continue
-        per_block = statistics.median((played - silent) / len(wizard.blocks)
-                                      for silent, played in finished)
-        beyond = statistics.median((played - silent - own) / len(wizard.blocks)
-                                   for silent, played in finished)
-        print(f"{wizard.title}: /PLAY /SPEED 0 overhead {per_block * 1000:.0f} ms per block "
-              f"({len(wizard.blocks)} blocks, median of {len(finished)} rounds), "
-              f"{beyond * 1000:.0f} ms beyond Orvanta's start and exit; "
-              f"{failed} played rounds did not install")
-    print(f"Orvanta's own start and exit (a /PLAY with nothing to play): {own * 1000:.0f} ms")
+        for i, build in enumerate(builds):
+            complete &= report(wizard, build, finished[i], failed[i], own[i])
+    for build, seconds in zip(builds, own):
+        print(f"Orvanta's own start and exit ({build.label}, a /PLAY with nothing to play): "
+              f"{seconds * 1000:.0f} ms")
     return 0 if complete else 1
 
 
