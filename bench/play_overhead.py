@@ -14,8 +14,10 @@ figure comes from the rounds that finished.
 
 Beside it the benchmark prints what Orvanta's own start and exit cost under
 Wine (a `/PLAY` of a script whose setup is missing: it starts, finds
-nothing to play, writes its report and ends), and the overhead per block
-beyond that fixed cost, which is what the player itself adds.
+nothing to play, writes its report and ends; the report's screenshot of the
+failure makes it some 50 ms longer than the end of a run that completes),
+and the overhead per block beyond that fixed cost, which is roughly what the
+player itself adds.
 
     bench/play_overhead.py [--rounds N] [--wizard nsis|sheet|msi ...]
                            [--against OTHER/orvanta.exe]
