@@ -150,7 +150,7 @@ bool Player::WaitForPreviousSetup() {
   }
   if (previousWaitSinceMs_ < 0) previousWaitSinceMs_ = now;
   bar_.lblAct.SetText("Ожидание завершения предыдущей установки");
-  bar_.tmrExit.SetEnabled(true);
+  StartAdvance();  // at the fast speed it asks again soon
   return true;
 }
 

@@ -391,7 +391,7 @@ TEST_F(SetupProcessTest, ABootstrapperIsFollowedThroughItsChildsWizard) {
 TEST_F(SetupProcessTest, TheNextPackageWaitsForThePreviousSetupAndWindowsInstaller) {
   // Two MSI packages: the first one's msiexec holds the installer for 3 s
   // after its last window; the second fails with 1618 when it starts then.
-  fake::WizardOptions msi{.programPath = "C:\\Setup\\Один.msi", .lingerMs = 3000, .msi = true};
+  fake::WizardOptions msi{.programPath = "C:\\Setup\\Один.msi", .lingerMs = 3050, .msi = true};
   fake::FakeWizard first(machine(), msi);
   msi.programPath = "C:\\Setup\\Два.msi";
   fake::FakeWizard second(machine(), msi);
@@ -402,7 +402,9 @@ TEST_F(SetupProcessTest, TheNextPackageWaitsForThePreviousSetupAndWindowsInstall
   ui().AdvanceTime(2500);
   EXPECT_TRUE(second.launchParameters.empty());
   EXPECT_EQ(bar().lblAct.text(), "Ожидание завершения предыдущей установки");
-  ui().AdvanceTime(600);
+  // At the fast speed the next package starts as soon as the installer is free.
+  while (machine().shell.ProcessRunning(first.process)) ui().AdvanceTime(1);
+  ui().AdvanceTime(engine::speed::kReactDelay + 1);
   EXPECT_EQ(second.launchParameters.size(), 1u);
   RunUntilClosed();
   EXPECT_TRUE(second.finished);
