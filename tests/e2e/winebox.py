@@ -45,6 +45,7 @@ DESKTOP_SIZE = "1024x768"
 LOCALE = "ru_RU.UTF-8"
 POLL_INTERVAL = 0.25
 LB_GETITEMHEIGHT = 0x01A1
+HINT_ROUND = 3  # seconds a hint may take to show before the pointer comes again
 COMMAND_TIMEOUT = 60  # one wine helper command (reg, probe) must finish within this
 PREFIX_TIMEOUT = 150  # one attempt at creating a prefix (wineboot) must finish within this
 
@@ -732,16 +733,24 @@ class ShownDesktop:
         left, top, _, bottom = lists[0].rect
         x, y = left + 60, top + 1 + (lines - 1) * height + height // 2
         dx, dy = desktop_offset(self.display)
+
+        def hint():
+            return next((w.caption for w in self.windows() if w.pid == main.pid and
+                         w.cls == "tooltips_class32" and w.visible and w.caption), None)
+
         # The list shows a line's hint when the pointer moves onto the line.
-        for px, py in ((x, bottom - 4), (x, y), (x + 1, y)):
-            xdotool(self.display, "mousemove", "--sync", str(px + dx), str(py + dy))
-        try:
-            return wait_until("the hint of the last package", lambda: next((
-                w.caption for w in self.windows()
-                if w.pid == main.pid and w.cls == "tooltips_class32" and w.visible and w.caption
-            ), None), timeout)
-        except TimeoutError:
-            return None
+        # Seen once on a loaded machine: moves made while the window was still
+        # settling showed none, so the pointer comes again while it waits.
+        deadline = time.monotonic() + timeout
+        while True:
+            for px, py in ((x, bottom - 4), (x, y), (x + 1, y)):
+                xdotool(self.display, "mousemove", "--sync", str(px + dx), str(py + dy))
+            try:
+                return wait_until("the hint of the last package", hint,
+                                  min(HINT_ROUND, max(0.0, deadline - time.monotonic())))
+            except TimeoutError:
+                if time.monotonic() >= deadline:
+                    return None
 
     def probe_out(self, *args):
         return self.prefix.run(self.display, [str(self.probe), *args]).stdout.decode("utf-8")
