@@ -26,8 +26,8 @@ constexpr int kMaxWindowDepth = 256;
 // into it. Its thread answered just before, so this is seldom more than a few
 // milliseconds; a press not shown by then was lost on the way.
 constexpr int kButtonResponseMs = 1000;
-// A pressed button that shows itself raised this long is given a move back
-// onto the press point, as often as fits into kButtonResponseMs.
+// A pressed button that shows itself raised this long is given a move on it,
+// as often as fits into kButtonResponseMs.
 constexpr int kMoveBackAfterMs = 40;
 
 // Mouse flags of a recorded button; 0 for a value no button has.

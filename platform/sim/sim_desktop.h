@@ -231,7 +231,8 @@ class SimDesktop : public platform::Desktop {
   std::vector<platform::HookEvent> waitingHookEvents_;
   int nextHook_ = 1;
   std::map<int, WindowEventHandler> watches_;
-  std::vector<std::pair<platform::WindowHandle, platform::WindowEvent>> windowEvents_;  // waiting for the message loop
+  // Waiting for the message loop.
+  std::vector<std::pair<platform::WindowHandle, platform::WindowEvent>> windowEvents_;
 };
 
 }  // namespace sim

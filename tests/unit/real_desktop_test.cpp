@@ -25,6 +25,18 @@ class RealDesktop : public PlayerTest {
     app().unattended = app::UnattendedRun{0, 30, kReport, messages};
   }
   std::string Report() { return machine().files.ReadFile(kReport).value_or(""); }
+  // An unattended run of one script through the wizard, to its end.
+  void PlayUnattended(const std::string& name = "Demo") {
+    Unattended();
+    Play({WriteScript(name, wizard.options().programPath)});
+    RunUntilClosed();
+  }
+  // The wizard installed with one click on each page, and the run says so.
+  void ExpectEachPageClickedOnce() {
+    EXPECT_TRUE(wizard.finished) << Report();
+    EXPECT_EQ(wizard.clickedPages, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete) << Report();
+  }
   WindowHandle OtherProgramWindow(sim::ScreenRect rect) {
     const WindowHandle w = desktop().AddWindow(0, "Chrome_WidgetWin_1", "Браузер", rect);
     desktop().SetProcess(w, sim::SimDesktop::kOtherProcess + 7);
@@ -62,21 +74,16 @@ TEST_F(RealDesktop, AClickWhosePressNeverReachedItsButtonIsPlayedAgainWithoutSki
   // The press of the first "Далее >" is lost on its way, although the wizard
   // is the foreground: the block must not count as played.
   desktop().lateActivations = 1;
-  Unattended();
-  Play({WriteScript("Demo", wizard.options().programPath)});
-  RunUntilClosed();
-  EXPECT_TRUE(wizard.finished);
+  PlayUnattended();
+  ExpectEachPageClickedOnce();
   EXPECT_EQ(desktop().cancelledPresses, 1);
-  EXPECT_EQ(wizard.clickedPages, (std::vector<int>{1, 2, 3, 4}));
   EXPECT_EQ(Report().find("Воспроизведено сообщениями"), std::string::npos) << Report();
-  EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete);
 
   // Presses that are lost every time: the block goes by window messages,
   // and the report says so.
   wizard.finished = false;
   desktop().lateActivations = 1000;
-  Play({WriteScript("Второй", wizard.options().programPath)});
-  RunUntilClosed();
+  PlayUnattended("Второй");
   EXPECT_TRUE(wizard.finished);
   EXPECT_NE(Report().find("Воспроизведено сообщениями окон: Второй (строка 1)"), std::string::npos)
       << Report();
@@ -87,24 +94,16 @@ TEST_F(RealDesktop, AClickThatTheButtonLetGoWithoutClickingIsPlayedOnceMore) {
   // The button shows the press, then loses it before the release: the
   // wizard stays where it was, its thread answering, nothing changes.
   desktop().lostReleases = 1;
-  Unattended();
-  Play({WriteScript("Demo", wizard.options().programPath)});
-  RunUntilClosed();
-  EXPECT_TRUE(wizard.finished) << Report() << desktop().lostReleases;
-  EXPECT_EQ(wizard.clickedPages, (std::vector<int>{1, 2, 3, 4}));
-  EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete) << Report();
+  PlayUnattended();
+  ExpectEachPageClickedOnce();
 }
 
 TEST_F(RealDesktop, AButtonThatAStrayMoveRaisedAfterItsPressIsPressedAgainByAMoveBack) {
   // Every button of the run loses its pushed state right after the press.
   desktop().strayMoves = 1000;
-  Unattended();
-  Play({WriteScript("Demo", wizard.options().programPath)});
-  RunUntilClosed();
-  EXPECT_TRUE(wizard.finished);
-  EXPECT_EQ(wizard.clickedPages, (std::vector<int>{1, 2, 3, 4}));
+  PlayUnattended();
+  ExpectEachPageClickedOnce();
   EXPECT_EQ(Report().find("сообщениями"), std::string::npos) << Report();
-  EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete) << Report();
 }
 
 TEST_F(RealDesktop, TheControlBarOverThePressPointStepsAsideAtOnce) {
