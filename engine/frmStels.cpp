@@ -83,7 +83,11 @@ void FrmStels::WireHandlers() {
     tmrDo.SetEnabled(false);
     tmrExit.SetEnabled(false);
     tmrReact.SetEnabled(false);
+    if (!app_.recordingMode) player_->HoldMachine(false);
     app_.controlBar = nullptr;
+  };
+  onSessionEnd = [this] {
+    if (!app_.recordingMode) player_->OnSessionEnd();
   };
   onMouseDown = [this](const ui::MouseInfo& m) { StartDrag(m); };
   for (ui::Label* label : {&lblAct, &lblCaption, &lblKolvoProg}) {

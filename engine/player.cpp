@@ -1,5 +1,7 @@
 #include "engine/player.h"
 
+#include <algorithm>
+
 #include "app/app.h"
 #include "app/paths.h"
 #include "dialogs/frmStat.h"
@@ -27,6 +29,13 @@ constexpr long long kClickEffectWaitMs = 2000;
 // How long the next package waits for the previous setup's processes and
 // for Windows Installer before it starts anyway.
 constexpr long long kPreviousSetupWaitMs = 60000;
+// The setup's work (processor milliseconds and file reads and writes) is
+// looked at this often; it counts as working when the count grew by at least
+// kWorkPerSecond a second meanwhile. A wizard that waits for a click wakes
+// now and then (a blinking caret) and is charged a clock tick at times: so
+// little is no sign of an installation going on.
+constexpr long long kWorkSampleMs = 1000;
+constexpr unsigned long long kWorkPerSecond = 10;
 // Exists while Windows Installer installs; another MSI package started then
 // fails with 1618.
 constexpr const char* kInstallerMutex = "Global\\_MSIExecute";
@@ -87,10 +96,12 @@ void Player::Play() {
   app_.currentScriptPath.clear();
   queueIndex_ = 0;
   StartAdvance();
-  if (speedIndex_ == 0) {
-    watch_ = app_.platform.desktop.WatchWindows(
-        [this](platform::WindowEvent event) { OnWindowEvent(event); });
-  }
+  HoldMachine(true);
+  watch_ = app_.platform.desktop.WatchWindows(
+      [this](platform::WindowEvent event, platform::WindowHandle window) {
+        OnWindowEvent(event, window);
+      });
+  SaveReport(UnfinishedLine());
 }
 
 void Player::OnAdvanceTick() {
@@ -128,6 +139,9 @@ void Player::StartNextScript() {
   packageByMessages_ = false;
   bar_.lblAct.SetText("Чтение файла \r\n" + app_.currentScriptPath);
   bar_.lblCaption.SetText(CurrentName());
+  lastTarget_ = 0;
+  setupWork_ = 0;
+  setupWorkedMs_ = workSampledMs_ = app_.platform.system.AwakeTimeMs();
   script::StartFailure why = script::StartFailure::None;
   if (!script::StartScript(app_, app_.currentScriptPath, &why)) {
     // The entry is closed already, with result 0. A script that could not be
@@ -136,13 +150,14 @@ void Player::StartNextScript() {
                       why != script::StartFailure::ScriptDamaged;
     RecordFailure(StartFailureText(why), /*withWindow=*/false, read);
     packageOpen_ = false;
+    SaveReport(UnfinishedLine());
   }
 }
 
 bool Player::WaitForPreviousSetup() {
   const bool busy = (app_.setupProcess && app_.setupProcess->Running()) ||
                     app_.platform.shell.MutexExists(kInstallerMutex);
-  const long long now = app_.platform.system.TickCountMs();
+  const long long now = app_.platform.system.AwakeTimeMs();
   if (!busy || (previousWaitSinceMs_ >= 0 && now - previousWaitSinceMs_ >= kPreviousSetupWaitMs)) {
     previousWaitSinceMs_ = -1;
     app_.setupProcess.reset();  // what still runs now is no longer this run's concern
@@ -156,10 +171,20 @@ bool Player::WaitForPreviousSetup() {
 
 void Player::FinishQueue() {
   watch_.reset();
+  HoldMachine(false);
   if (!app_.unattended) app_.MainWindow().Show();
   bar_.Hide();
   ShowResults();
   bar_.Close();
+}
+
+// Nobody is at the keyboard: a machine that went to sleep would hold the run
+// up until somebody came, and one that logs off would end it unreported.
+void Player::HoldMachine(bool hold) {
+  app_.platform.system.KeepAwake(hold);
+  app_.platform.ui.SetShutdownReason(
+      bar_, hold ? "Orvanta устанавливает программы: завершение сеанса прервёт установку"
+                 : std::string());
 }
 
 void Player::NextDo() {
@@ -172,7 +197,7 @@ void Player::NextDo() {
     broughtForward_ = false;
     lostPresses_ = 0;
     waiting_ = Waiting::None;
-    waitingSinceMs_ = app_.platform.system.TickCountMs();
+    waitingSinceMs_ = app_.platform.system.AwakeTimeMs();
     return;
   }
   bar_.tmrDo.SetEnabled(false);
@@ -190,9 +215,16 @@ void Player::OnStepTick() {
   Step(/*reacting=*/false);
 }
 
-void Player::OnWindowEvent(platform::WindowEvent event) {
+void Player::OnWindowEvent(platform::WindowEvent event, platform::WindowHandle window) {
+  // Without a process to follow (a document handed to a running program),
+  // any program's window may be the setup's.
+  const platform::Process* setup = app_.setupProcess.get();
+  if (setup && !setup->Owns(app_.platform.desktop.ProcessIdOf(window))) return;
   // A foreground change says nothing of a page the wizard moved on to.
-  if (event == platform::WindowEvent::Changed) eventSincePress_ = true;
+  if (event == platform::WindowEvent::Changed) {
+    eventSincePress_ = true;
+    setupWorkedMs_ = app_.platform.system.AwakeTimeMs();
+  }
   if (ReactsAtOnce() && !bar_.tmrReact.enabled()) bar_.tmrReact.SetEnabled(true);
 }
 
@@ -216,6 +248,7 @@ void Player::Step(bool reacting) {
   // The replay lets the message queue run; a step must not start inside it.
   if (inStepTick_) return;
   inStepTick_ = true;
+  NoteSetupWork();
   const platform::WindowHandle target =
       FindTargetWindow(app_.platform.desktop, app_.platform.system, app_.script.block.windowPath);
   // A control on a hidden page (a property sheet keeps the pages it showed)
@@ -242,7 +275,7 @@ bool Player::SameTargetUnchanged(platform::WindowHandle target, bool reacting) {
     ReplayLastClick();
     return true;
   }
-  const long long sinceClick = app_.platform.system.TickCountMs() - lastClick_.atMs;
+  const long long sinceClick = app_.platform.system.AwakeTimeMs() - lastClick_.atMs;
   return !lastClick_.replayed && sinceClick < kClickEffectWaitMs;
 }
 
@@ -268,6 +301,16 @@ void Player::OnTargetMissing() {
   } else if (TimedOut()) {
     GiveUp("окно не найдено");
   }
+}
+
+void Player::NoteSetupWork() {
+  const long long now = app_.platform.system.AwakeTimeMs();
+  if (!app_.setupProcess || now - workSampledMs_ < kWorkSampleMs) return;
+  const unsigned long long work = app_.setupProcess->WorkDone();
+  const auto elapsed = static_cast<unsigned long long>(now - workSampledMs_);
+  if (work >= setupWork_ + kWorkPerSecond * elapsed / 1000) setupWorkedMs_ = now;
+  setupWork_ = work;
+  workSampledMs_ = now;
 }
 
 void Player::OnTargetFound(platform::WindowHandle target, bool reacting) {
@@ -339,10 +382,10 @@ void Player::OnBlockPlayed(platform::WindowHandle target, script::Gesture gestur
   attemptCount_ = 0;
   if (packageOpen_) bar_.lblAct.SetText("Выполняется ожидание установки");
   lastTarget_ = target;
-  lastTakenByButton_ = gesture == script::Gesture::Taken && watch_;
+  lastTakenByButton_ = gesture == script::Gesture::Taken && watch_ && speedIndex_ == 0;
   if (lastTakenByButton_) {
     lastClick_ = {app_.platform.desktop.WindowText(target), played,
-                  app_.platform.system.TickCountMs(), false};
+                  app_.platform.system.AwakeTimeMs(), false};
   }
   // The next block goes at once after a button that has acted on its click
   // and after a click into any other window (a field, a list): the setup
@@ -363,7 +406,7 @@ void Player::ForgetEventsSoFar() {
 bool Player::ClickHadNoEffect() const {
   const platform::Desktop& desktop = app_.platform.desktop;
   if (!lastTakenByButton_ || eventSincePress_ || lastClick_.replayed) return false;
-  if (app_.platform.system.TickCountMs() - lastClick_.atMs < kClickEffectWaitMs) return false;
+  if (app_.platform.system.AwakeTimeMs() - lastClick_.atMs < kClickEffectWaitMs) return false;
   const platform::WindowHandle root = desktop.RootWindow(lastTarget_);
   return desktop.IsWindow(lastTarget_) && desktop.IsVisible(lastTarget_) &&
          desktop.IsEnabled(lastTarget_) && desktop.WindowText(lastTarget_) == lastClick_.caption &&
@@ -376,7 +419,7 @@ void Player::ReplayLastClick() {
   const int package = packageNumber_;
   script::PlayGesture(app_, lastTarget_, lastClick_.events, /*byMessages=*/false);
   if (package != packageNumber_) return;
-  lastClick_.atMs = app_.platform.system.TickCountMs();
+  lastClick_.atMs = app_.platform.system.AwakeTimeMs();
 }
 
 // The press went nowhere (the button never showed it) and nothing was
@@ -402,18 +445,34 @@ void Player::OnTargetCovered(platform::WindowHandle root) {
   if (TimedOut()) GiveUp("окно закрыто другим окном");
 }
 
-bool Player::TimedOut() const {
+// The limit counts from the later of the block's start and the setup's last
+// sign of work: a setup that installs for an hour is waited for.
+bool Player::TimedOut() {
   if (!app_.unattended || app_.unattended->timeoutSeconds <= 0) return false;
-  const long long waited = app_.platform.system.TickCountMs() - waitingSinceMs_;
-  return waited >= app_.unattended->timeoutSeconds * 1000LL;
+  NoteSetupWork();
+  const long long idle =
+      app_.platform.system.AwakeTimeMs() - std::max(waitingSinceMs_, setupWorkedMs_);
+  return idle >= app_.unattended->timeoutSeconds * 1000LL;
 }
 
 void Player::GiveUp(const std::string& reason) {
   bar_.tmrDo.SetEnabled(false);
   StartAdvance();
-  EndPackage(kNotStarted, reason, /*withWindow=*/true);
+  EndPackage(kNotStarted, SetupHangs() ? "программа установки не отвечает" : reason,
+             /*withWindow=*/true);
   // After the screenshot: the next setup starts without this one's windows.
   if (app_.setupProcess) app_.setupProcess->Terminate();
+}
+
+// The window the block waits on, or the one of the last gesture, is there
+// and its thread answers no message.
+bool Player::SetupHangs() const {
+  const platform::Desktop& desktop = app_.platform.desktop;
+  platform::WindowHandle window =
+      FindTargetWindow(desktop, app_.platform.system, app_.script.block.windowPath);
+  if (window == 0) window = lastTarget_;
+  if (window == 0 || !desktop.IsWindow(window)) return false;
+  return !desktop.IsResponding(desktop.RootWindow(window));
 }
 
 bool Player::SetupEnded() const { return app_.setupProcess && !app_.setupProcess->Running(); }
@@ -436,7 +495,7 @@ void Player::PlayAfterPause() {
   } else if (packageOpen_) {
     bar_.tmrDo.SetEnabled(true);
   }
-  waitingSinceMs_ = app_.platform.system.TickCountMs();  // a pause is not a wait
+  waitingSinceMs_ = app_.platform.system.AwakeTimeMs();  // a pause is not a wait
   bar_.lblCaption.SetText(CurrentName());
 }
 
@@ -453,6 +512,7 @@ void Player::Next() {
 
 void Player::Stop() {
   watch_.reset();
+  HoldMachine(false);
   bar_.tmrDo.SetEnabled(false);
   bar_.tmrExit.SetEnabled(false);
   bar_.Timer1.SetEnabled(false);
@@ -471,6 +531,18 @@ void Player::EndPackage(int result, const std::string& reason, bool withWindow) 
   if (packageByMessages_) byMessages_.push_back({app_.statistics.entries().size(), CurrentName()});
   packageByMessages_ = false;
   if (result != kCompleted) RecordFailure(reason, withWindow);
+  SaveReport(UnfinishedLine());
+}
+
+void Player::OnSessionEnd() {
+  if (!bar_.IsOpen()) return;
+  bar_.tmrDo.SetEnabled(false);
+  bar_.tmrExit.SetEnabled(false);
+  EndPackage(kInterrupted, "сеанс Windows завершён", /*withWindow=*/false);
+  const int notStarted = QueueSize() - queueIndex_;
+  SaveReport(notStarted > 0 ? "Сеанс Windows завершён: не начато пакетов - " +
+                                  std::to_string(notStarted)
+                            : std::string());
 }
 
 void Player::RecordFailure(const std::string& reason, bool withWindow, bool scriptRead) {
@@ -494,20 +566,40 @@ bool Player::ReportWanted() const {
   return app_.unattended && !app_.unattended->reportPath.empty();
 }
 
+void Player::SaveReport(const std::string& closingLine) {
+  if (!ReportWanted()) return;
+  const std::string& path = app_.unattended->reportPath;
+  std::string text = ReportText(app_.statistics.StatLines(), failures_, byMessages_, path);
+  if (!closingLine.empty()) text += (text.empty() ? "" : "\r\n") + closingLine + "\r\n";
+  WriteReport(app_, path, text);
+}
+
+// Said at the end of the report until the run has finished; a run that a
+// restart or a power cut ended leaves it there.
+std::string Player::UnfinishedLine() const {
+  return "Запуск не закончен: пройдено пакетов " +
+         std::to_string(app_.statistics.entries().size()) + " из " +
+         std::to_string(QueueSize());
+}
+
+bool Player::AllCompleted() const {
+  for (const dialogs::StatEntry& entry : app_.statistics.entries()) {
+    if (entry.result != kCompleted) return false;
+  }
+  return true;
+}
+
 void Player::ShowResults() {
+  // The exit code tells a deploying tool the result, with or without a report.
+  if (app_.unattended) {
+    app_.platform.ui.SetExitCode(AllCompleted() ? app::exit_code::kAllComplete
+                                                : app::exit_code::kIncomplete);
+  }
   if (!ReportWanted()) {
     dialogs::ShowStatistics(app_, nullptr);
     return;
   }
-  const std::string& path = app_.unattended->reportPath;
-  WriteReport(app_, path,
-              ReportText(app_.statistics.StatLines(), failures_, byMessages_, path));
-  bool incomplete = false;
-  for (const dialogs::StatEntry& entry : app_.statistics.entries()) {
-    if (entry.result != kCompleted) incomplete = true;
-  }
-  app_.platform.ui.SetExitCode(incomplete ? app::exit_code::kIncomplete
-                                          : app::exit_code::kAllComplete);
+  SaveReport({});
 }
 
 std::string Player::CurrentName() const { return app::FileTitleOfPath(app_.currentScriptPath); }

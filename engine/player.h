@@ -57,14 +57,21 @@ class Player {
   void StartAdvance();
   void NextDo();
   void OnStepTick();  // tmrDo
-  // At the fast speed: a window of another program appeared or changed
-  // (tmrReact runs the step soon after), and that step.
-  void OnWindowEvent(platform::WindowEvent event);
+  // A window of the setup's processes appeared or changed: a sign of
+  // progress, and at the fast speed tmrReact runs the step soon after.
+  // Other programs' windows are no news of the setup.
+  void OnWindowEvent(platform::WindowEvent event, platform::WindowHandle window);
   void OnReactTick();
   void PausePlay();
   void PlayAfterPause();
   void Next();
   void Stop();
+  // Windows ends the session although the bar refused: the report is
+  // completed before the process is ended.
+  void OnSessionEnd();
+  // Keeps the machine awake and the session from ending quietly while a run
+  // goes on; false lets both go.
+  void HoldMachine(bool hold);
 
   int speedIndex() const { return speedIndex_; }
   int workingInterval() const { return workingInterval_; }
@@ -82,6 +89,7 @@ class Player {
   // busy, for a bounded time: the advance timer then asks again.
   bool WaitForPreviousSetup();
   bool SetupEnded() const;  // the followed setup's processes have all ended
+  bool SetupHangs() const;
   void FinishQueue();
   // A step of the step timer, or one run by a window event (`reacting`): the
   // latter plays a block whose window is found and ready, and otherwise
@@ -104,13 +112,23 @@ class Player {
   bool InFront(platform::WindowHandle root);
   bool MessagesOnly() const;
   void RestartStepTimer(int interval);
-  bool TimedOut() const;
-  void GiveUp(const std::string& reason);  // the time-out of an unattended run
+  // The setup worked (processor time, file reads or writes) since the last
+  // look: the time-out counts from now.
+  void NoteSetupWork();
+  bool TimedOut();
+  // The time-out of an unattended run: `reason` is why the window could not
+  // be played; a setup whose windows stopped answering is said to hang.
+  void GiveUp(const std::string& reason);
   // Closes the open package's statistics entry with `result`; a package that
   // did not complete is remembered with where and why it stopped.
   void EndPackage(int result, const std::string& reason, bool withWindow);
   void RecordFailure(const std::string& reason, bool withWindow, bool scriptRead = true);
   bool ReportWanted() const;
+  // The report as the run stands: written when the run starts and after
+  // every package, so that a run that never ends leaves what it did.
+  void SaveReport(const std::string& closingLine);
+  std::string UnfinishedLine() const;
+  bool AllCompleted() const;
   void ShowResults();
   std::string CurrentName() const;
 
@@ -148,6 +166,10 @@ class Player {
   int queueIndex_ = 0;        // of the current script in the play queue
   Waiting waiting_ = Waiting::None;
   long long waitingSinceMs_ = 0;
+  // The last sign that the setup works, and the work count seen then.
+  long long setupWorkedMs_ = 0;
+  unsigned long long setupWork_ = 0;
+  long long workSampledMs_ = 0;
   long long previousWaitSinceMs_ = -1;  // -1: not waiting for the previous setup
   std::vector<PackageFailure> failures_;
   std::vector<PackageByMessages> byMessages_;

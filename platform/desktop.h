@@ -109,6 +109,9 @@ class Desktop {
   virtual bool IsWindow(WindowHandle window) const = 0;
   virtual std::string ClassName(WindowHandle window) const = 0;
   virtual std::string WindowText(WindowHandle window) const = 0;
+  // GetWindowThreadProcessId: the process that made the window; 0 when the
+  // window is gone.
+  virtual unsigned ProcessIdOf(WindowHandle window) const = 0;
 
   virtual Point ClientToScreen(WindowHandle window, Point client) const = 0;
   virtual Point ScreenToClient(WindowHandle window, Point screen) const = 0;
@@ -174,10 +177,11 @@ class Desktop {
 
   // Calls `onChange` on this thread, soon after any window of another
   // program was created, shown, renamed, enabled or disabled, or the
-  // foreground changed (out-of-context window events: they arrive when the
-  // message queue runs, several at once as a rule). Null when the system
-  // refuses; destroying the result stops the calls.
-  using WindowEventHandler = std::function<void(WindowEvent)>;
+  // foreground changed, with that window (out-of-context window events: they
+  // arrive when the message queue runs, several at once as a rule, and the
+  // window may be gone by then). Null when the system refuses; destroying
+  // the result stops the calls.
+  using WindowEventHandler = std::function<void(WindowEvent, WindowHandle)>;
   virtual std::unique_ptr<WindowWatch> WatchWindows(WindowEventHandler onChange) = 0;
 
   // The clipboard's text; empty when it holds none.

@@ -30,9 +30,12 @@ class Process {
   virtual bool FollowsTree() const = 0;
   // Ends the process and every process of its tree.
   virtual void Terminate() = 0;
-  // Waits up to `ms` until the program waits for input with nothing queued;
-  // false when it did not within that time (or is no windowed program).
-  virtual bool WaitForInputIdle(int ms) = 0;
+  // Whether the process of that id is this one or one of its tree.
+  virtual bool Owns(unsigned processId) const = 0;
+  // A count that grows while the tree works: processor time and file reads
+  // and writes of its processes, those that have ended included (the job's
+  // accounting). Only its changes mean anything.
+  virtual unsigned long long WorkDone() const = 0;
 };
 
 struct LaunchRequest {
@@ -58,6 +61,13 @@ class Shell {
                        int showCommand) = 0;
   // ShellExecuteEx with the verb "open".
   virtual Launched Launch(const LaunchRequest& request) = 0;
+  // A program to be followed from its first instruction: started suspended,
+  // put into a job, then let run, so that no process it starts escapes the
+  // job (one that asks to break away may). A Windows Installer package is
+  // started the same way through msiexec; a file that is no program goes
+  // through the shell as Launch does. Always hands back the process when
+  // one was started.
+  virtual Launched LaunchFollowed(const LaunchRequest& request) = 0;
   // True while a mutex of that name exists in any process (Windows Installer
   // holds "Global\\_MSIExecute" while it installs).
   virtual bool MutexExists(const std::string& name) const = 0;

@@ -24,8 +24,13 @@ class System {
   virtual int ScreenWidth() const = 0;              // physical pixels
   virtual int ScreenHeight() const = 0;
   virtual LocalTime Now() const = 0;
-  // Milliseconds of a clock that only moves forward (time-outs are measured on it).
-  virtual long long TickCountMs() const = 0;
+  // Milliseconds the machine has been awake: a clock that only moves forward
+  // and stands still while the machine sleeps, so that a wait measured on it
+  // does not run out during a sleep.
+  virtual long long AwakeTimeMs() const = 0;
+  // Keeps the machine from sleeping while on (a run with nobody at the
+  // keyboard); off lets it sleep again.
+  virtual void KeepAwake(bool on) = 0;
   // Creates the named single-instance semaphore and keeps it for the life of
   // the process; true when no other process holds one of that name.
   virtual bool ClaimSingleInstance(const std::string& name) = 0;

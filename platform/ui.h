@@ -262,6 +262,8 @@ class Form {
   std::function<bool(CloseReason)> onQueryClose;  // false keeps the form open
   std::function<void()> onUnload;
   std::function<void(const MouseInfo&)> onMouseDown;  // on the form's background
+  // The session ends although the form refused it: the last moment to save.
+  std::function<void()> onSessionEnd;
 
   // Backend notifications.
   void ControlChanged(Control& c);
@@ -316,6 +318,11 @@ class Backend {
   virtual void RegionChanged(Form& form) = 0;
   virtual void FocusControl(Form& form, Control& control, bool selectAll) = 0;
   virtual void BeginDrag(Form& form) = 0;
+  // What the shutdown screen says while the form holds up the end of the
+  // session (its close request refuses it); empty says nothing any more.
+  virtual void SetShutdownReason(Form& form, const std::string& reason) = 0;
+  // Dots per inch of the screen: form bounds are at 96 and shown scaled.
+  virtual int Dpi() const = 0;
   // Where the caret stands in a text box, in characters from the start.
   virtual int CaretPosition(const Form& form, const Control& textBox) const = 0;
   // The line of a list under a point of its client area (bounds inclusive, a

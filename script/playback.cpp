@@ -17,9 +17,6 @@ using platform::Point;
 using platform::WindowHandle;
 
 constexpr int kMaxWindowText = 255;
-// A setup that takes no input this long after its start gets the first
-// block anyway (a bootstrapper's window comes from a child process).
-constexpr int kInputIdleWaitMs = 5000;
 // Deeper than any real window tree; ends the walk should a tree ever loop.
 constexpr int kMaxWindowDepth = 256;
 // How long a button may take to show a press or a release that was injected
@@ -243,9 +240,9 @@ bool StartScript(app::App& app, const std::string& path, StartFailure* why) {
   app.pendingPackage.parameters = script.ReadParameters();
   platform::Launched launched = LaunchProgram(app, program, app.pendingPackage.parameters);
   if (!launched.started) return fail(StartFailure::LaunchFailed);
+  // No wait for the setup to take input: a loader never does, and the first
+  // block waits for its window, ready and answering, as every block does.
   app.setupProcess = std::move(launched.process);
-  // A click that reaches a wizard before it reads its input can be lost.
-  if (app.setupProcess) app.setupProcess->WaitForInputIdle(kInputIdleWaitMs);
   if (why) *why = StartFailure::None;
   script.RewindBlocks();
   // A text the previous script did not get to put belongs to that script.
@@ -266,7 +263,7 @@ platform::Launched LaunchProgram(app::App& app, const std::string& program,
   // A security warning or an error box would wait inside a timer tick for a
   // user whom an unattended run does not have.
   request.mask = see::kNoCloseProcess | see::kNoZoneChecks | see::kFlagNoUi;
-  return app.platform.shell.Launch(request);
+  return app.platform.shell.LaunchFollowed(request);
 }
 
 Gesture PlayBlockGesture(app::App& app, WindowHandle target, bool byMessages) {

@@ -29,14 +29,14 @@ enum class StartFailure {
 };
 
 // Loads the script, checks its version and program, launches the program
-// (kept in App::setupProcess), waits a bounded time for it to take input,
-// and hands over to the control bar's NextDo. Every failure stops tmrDo, starts
+// (kept in App::setupProcess, followed from its first instruction) and hands over to the control bar's NextDo. Every failure stops tmrDo, starts
 // tmrExit and closes the statistics entry with result 0 (and says why in
 // `why` when given); true on success.
 bool StartScript(app::App& app, const std::string& path, StartFailure* why = nullptr);
-// Starts the program through the shell, owned by the control bar, in its own
-// folder, with no security warning or error box that would wait for a user.
-// The result says whether it started and holds its process when there is one.
+// Starts the program, owned by the control bar, in its own folder, with no
+// security warning or error box that would wait for a user, in a job from
+// its first instruction. The result says whether it started and holds its
+// process when there is one.
 platform::Launched LaunchProgram(app::App& app, const std::string& program,
                                  const std::string& parameters);
 // How a block's gesture went.

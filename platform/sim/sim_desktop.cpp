@@ -68,7 +68,7 @@ bool SimDesktop::DeliverWindowEvents() {
     // The hook skips the program's own windows.
     if (ProcessOf(window) == kOwnProcess) continue;
     const auto watches = watches_;  // a watch may end itself
-    for (const auto& [id, onChange] : watches) onChange(event);
+    for (const auto& [id, onChange] : watches) onChange(event, window);
   }
   return true;
 }

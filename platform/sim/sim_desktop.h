@@ -81,6 +81,9 @@ class SimDesktop : public platform::Desktop {
                                         const std::string& caption, ScreenRect rect);
   void SetProcess(platform::WindowHandle window, int process);  // children follow
   int ProcessOf(platform::WindowHandle window) const;
+  unsigned ProcessIdOf(platform::WindowHandle window) const override {
+    return static_cast<unsigned>(ProcessOf(window));
+  }
   void SetButtonKind(platform::WindowHandle window, platform::ButtonKind kind);
   void SetHung(platform::WindowHandle window, bool hung);  // its thread stops answering
   void RemoveWindow(platform::WindowHandle window);  // with its children

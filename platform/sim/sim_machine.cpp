@@ -4,9 +4,6 @@ namespace sim {
 
 SimMachine::SimMachine() {
   system.clockMs = &ui.nowMs;
-  // Wine's WaitForInputIdle takes sent messages while it waits: the window
-  // events of the setup's first page arrive before it returns.
-  shell.onIdleWait = [this] { desktop.DeliverWindowEvents(); };
   files.AddDrive('C', platform::DriveType::Fixed);
   files.AddDrive('D', platform::DriveType::CdRom);
   files.MakeFolders(system.windowsFolder);

@@ -25,6 +25,14 @@ class SimMachine {
   SimShell shell{files};
   SimUi ui{desktop};
   platform::Platform platform{files, ini, registry, system, desktop, shell, ui};
+
+  // The machine sleeps (a closed lid, a power plan that a program could not
+  // hold off): no program runs and the clock jumps; timers that fell due
+  // meanwhile fire at once on waking.
+  void Sleep(long long ms) {
+    system.sleptMs += ms;
+    ui.Suspend(ms);
+  }
 };
 
 }  // namespace sim

@@ -25,10 +25,15 @@ class SimShell::FollowedProcess : public platform::Process {
     }
     for (int id : tree) shell_.Terminate(id);
   }
-  bool WaitForInputIdle(int) override {
-    ++shell_.idleWaits;
-    if (shell_.onIdleWait) shell_.onIdleWait();
-    return shell_.ProcessRunning(process_);
+  bool Owns(unsigned processId) const override {
+    const int id = static_cast<int>(processId);
+    if (id == process_) return true;
+    auto it = shell_.processes_.find(id);
+    return job_ != 0 && it != shell_.processes_.end() && it->second.job == job_;
+  }
+  unsigned long long WorkDone() const override {
+    auto it = shell_.jobWork_.find(job_);
+    return job_ != 0 && it != shell_.jobWork_.end() ? it->second : 0;
   }
 
  private:
@@ -46,12 +51,20 @@ void SimShell::MarkDownloaded(const std::string& path) {
 }
 
 int SimShell::NewProcess(const std::string& path, const std::string& parameters,
-                         const std::string& directory, int job) {
+                         const std::string& directory, int job, bool jobFirst) {
   const int id = nextProcess_++;
-  processes_[id].job = job;
+  processes_[id].job = jobFirst ? job : 0;
   auto it = programs_.find(text::FoldCase(path));
   if (it != programs_.end() && it->second) it->second({id, parameters, directory});
+  if (!jobFirst && processes_[id].running) processes_[id].job = job;
   return id;
+}
+
+void SimShell::DoWork(int process, unsigned long long amount) {
+  auto it = processes_.find(process);
+  if (it != processes_.end() && it->second.running && it->second.job != 0) {
+    jobWork_[it->second.job] += amount;
+  }
 }
 
 int SimShell::StartChild(int parent, const std::string& path, const std::string& parameters,
@@ -120,6 +133,15 @@ long SimShell::Execute(platform::WindowHandle owner, const std::string& operatio
 }
 
 platform::Launched SimShell::Launch(const platform::LaunchRequest& request) {
+  return Start(request, /*suspended=*/false);
+}
+
+platform::Launched SimShell::LaunchFollowed(const platform::LaunchRequest& request) {
+  ++followedLaunches;
+  return Start(request, /*suspended=*/true);
+}
+
+platform::Launched SimShell::Start(const platform::LaunchRequest& request, bool suspended) {
   launches.push_back({request.owner, "open", request.file, request.parameters, request.directory,
                       request.showCommand, request.mask});
   const bool failed = failWith != 0 || !files_.Exists(request.file);
@@ -132,10 +154,13 @@ platform::Launched SimShell::Launch(const platform::LaunchRequest& request) {
   }
   CheckZone(request.file, request.mask);
   const int job = refuseJobs ? 0 : nextJob_++;
-  const int process = NewProcess(request.file, request.parameters, request.directory, job);
+  const int process =
+      NewProcess(request.file, request.parameters, request.directory, job, suspended);
   platform::Launched launched{true, nullptr};
-  if (request.mask & platform::see::kNoCloseProcess) {
-    launched.process = std::make_unique<FollowedProcess>(*this, process, job);
+  if (suspended || (request.mask & platform::see::kNoCloseProcess)) {
+    // A process that ended before it could be put into the job is followed alone.
+    const int heldJob = processes_[process].job;
+    launched.process = std::make_unique<FollowedProcess>(*this, process, heldJob);
   }
   return launched;
 }

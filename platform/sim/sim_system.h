@@ -31,7 +31,11 @@ class SimSystem : public platform::System {
   int ScreenWidth() const override { return screenWidth; }
   int ScreenHeight() const override { return screenHeight; }
   platform::LocalTime Now() const override { return now; }
-  long long TickCountMs() const override { return clockMs ? *clockMs : 0; }
+  // The machine slept this long (SimMachine::Sleep): awake time leaves it out.
+  long long sleptMs = 0;
+  bool keptAwake = false;
+  long long AwakeTimeMs() const override { return (clockMs ? *clockMs : 0) - sleptMs; }
+  void KeepAwake(bool on) override { keptAwake = on; }
   bool ClaimSingleInstance(const std::string&) override {
     ++instanceClaims;
     return !otherInstanceRunning;

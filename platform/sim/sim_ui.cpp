@@ -78,6 +78,14 @@ void SimUi::Schedule(long long ms, std::function<void()> action) {
   scheduled_.emplace(nowMs + std::max(ms, 0LL), std::move(action));
 }
 
+void SimUi::Suspend(long long ms) {
+  nowMs += ms;
+  std::multimap<long long, std::function<void()>> shifted;
+  for (auto& [at, action] : scheduled_) shifted.emplace(at + ms, std::move(action));
+  scheduled_ = std::move(shifted);
+  for (auto& [timer, due] : due_) due = std::min(due, nowMs);
+}
+
 void SimUi::AdvanceTime(long long ms) {
   const long long target = nowMs + ms;
   for (;;) {

@@ -46,6 +46,9 @@ class SimUi : public ui::Backend {
   // Runs `action` once, `ms` milliseconds from now on the virtual clock (for
   // other programs' doings, such as a setup that finishes installing).
   void Schedule(long long ms, std::function<void()> action);
+  // The clock jumps by `ms` with every program frozen: other programs'
+  // actions come that much later, timers that fell due come at once.
+  void Suspend(long long ms);
 
   ui::Form* OpenForm(const std::string& name) const;
   int runCalls = 0;
@@ -78,6 +81,12 @@ class SimUi : public ui::Backend {
   std::string focused;  // the control that last got the focus
   bool focusSelectedAll = false;
   void BeginDrag(ui::Form& form) override { drags.push_back(form.name()); }
+  void SetShutdownReason(ui::Form& form, const std::string& reason) override {
+    shutdownReasons[form.name()] = reason;
+  }
+  std::map<std::string, std::string> shutdownReasons;  // by form; empty: none
+  int dpi = 96;  // 144 for 150 %
+  int Dpi() const override { return dpi; }
   int CaretPosition(const ui::Form&, const ui::Control& textBox) const override;
   // Lines of kItemHeight pixels from the top of the list, no scrolling.
   static constexpr int kItemHeight = 18;

@@ -186,7 +186,7 @@ platform::LocalTime StdSystem::Now() const {
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-long long StdSystem::TickCountMs() const {
+long long StdSystem::AwakeTimeMs() const {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }

@@ -39,7 +39,8 @@ class StdSystem : public platform::System {
   int ScreenWidth() const override { return 0; }
   int ScreenHeight() const override { return 0; }
   platform::LocalTime Now() const override;
-  long long TickCountMs() const override;
+  long long AwakeTimeMs() const override;
+  void KeepAwake(bool) override {}
   bool ClaimSingleInstance(const std::string&) override { return true; }
   std::string ToAnsi(const std::string& utf8) const override;
   std::string FromAnsi(const std::string& ansi) const override;

@@ -47,7 +47,8 @@ void CALLBACK OnWinEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG obje
   if (found == Watches().end()) return;
   const std::shared_ptr<Handler> onChange = found->second;  // may unwatch
   (*onChange)(event == EVENT_SYSTEM_FOREGROUND ? platform::WindowEvent::Foreground
-                                               : platform::WindowEvent::Changed);
+                                               : platform::WindowEvent::Changed,
+              FromHwnd(window));
 }
 
 class Win32WindowWatch : public platform::WindowWatch {

@@ -1,6 +1,8 @@
-// Launching a setup with ShellExecuteEx and following the processes it runs.
+// Launching a setup and following the processes it runs.
 #include "platform/win32/windows_api.h"
 #include <shellapi.h>
+
+#include <string>
 
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_services.h"
@@ -8,13 +10,37 @@
 namespace win32 {
 namespace {
 
-// The launched process and, when one could be made, a job object that every
-// process it starts joins (unless it breaks away). Nested jobs work since
-// Windows 8; where ours cannot be made, the process is followed alone.
+// A job that every process of the setup joins unless it asks to break away.
+// Nested jobs work since Windows 8 (a scheduled task runs in a job of its
+// own); where ours cannot be made or joined, the process is followed alone.
+HANDLE MakeJob() {
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  if (!job) return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+  SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+  return job;
+}
+
+unsigned long long Milliseconds(LARGE_INTEGER hundredNs) {
+  return static_cast<unsigned long long>(hundredNs.QuadPart) / 10000;
+}
+
+unsigned long long Milliseconds(FILETIME time) {
+  ULARGE_INTEGER value;
+  value.LowPart = time.dwLowDateTime;
+  value.HighPart = time.dwHighDateTime;
+  return value.QuadPart / 10000;
+}
+
 class Win32Process : public platform::Process {
  public:
-  explicit Win32Process(HANDLE process) : process_(process) {
-    job_ = CreateJobObjectW(nullptr, nullptr);
+  // The process is in `job` already (it was started suspended), or, with
+  // no job given, it runs and is put into one now: what it has started by
+  // then, and a process that has ended, stay outside.
+  Win32Process(HANDLE process, HANDLE job) : process_(process), job_(job) {
+    if (job_) return;
+    job_ = MakeJob();
     if (job_ && !AssignProcessToJobObject(job_, process_)) {
       CloseHandle(job_);
       job_ = nullptr;
@@ -39,14 +65,71 @@ class Win32Process : public platform::Process {
     if (job_) TerminateJobObject(job_, kExitCode);
     TerminateProcess(process_, kExitCode);
   }
-  bool WaitForInputIdle(int ms) override {
-    return ::WaitForInputIdle(process_, static_cast<DWORD>(ms)) == 0;
+  bool Owns(unsigned processId) const override {
+    if (processId == 0) return false;
+    if (processId == GetProcessId(process_)) return true;
+    if (!job_) return false;
+    HANDLE other = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!other) return false;
+    BOOL inJob = FALSE;
+    const bool asked = IsProcessInJob(other, job_, &inJob) != 0;
+    CloseHandle(other);
+    return asked && inJob;
+  }
+  // Processor milliseconds plus read and write operations. Where the job
+  // keeps no such accounting (Wine counts only its processes), the launched
+  // process's own figures stand in.
+  unsigned long long WorkDone() const override {
+    JOBOBJECT_BASIC_AND_IO_ACCOUNTING_INFORMATION info{};
+    unsigned long long work = 0;
+    if (job_ && QueryInformationJobObject(job_, JobObjectBasicAndIoAccountingInformation, &info,
+                                          sizeof(info), nullptr)) {
+      work = Milliseconds(info.BasicInfo.TotalUserTime) +
+             Milliseconds(info.BasicInfo.TotalKernelTime) + info.IoInfo.ReadOperationCount +
+             info.IoInfo.WriteOperationCount;
+    }
+    if (work != 0) return work;
+    FILETIME created, exited, kernel, user;
+    if (GetProcessTimes(process_, &created, &exited, &kernel, &user)) {
+      work = Milliseconds(kernel) + Milliseconds(user);
+    }
+    IO_COUNTERS io{};
+    if (GetProcessIoCounters(process_, &io)) work += io.ReadOperationCount + io.WriteOperationCount;
+    return work;
   }
 
  private:
   HANDLE process_;
   HANDLE job_ = nullptr;
 };
+
+bool HasExtension(const std::string& file, const char* extension) {
+  const size_t n = std::char_traits<char>::length(extension);
+  if (file.size() < n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    const char c = file[file.size() - n + i];
+    if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != extension[i]) return false;
+  }
+  return true;
+}
+
+std::wstring Quoted(const std::string& path) { return L"\"" + Wide(path) + L"\""; }
+
+// The command line that runs the file without the shell: a program itself,
+// a Windows Installer package through msiexec (as the shell's "open" of a
+// package does); empty for anything else.
+std::wstring DirectCommandLine(const platform::LaunchRequest& request) {
+  std::wstring command;
+  if (HasExtension(request.file, ".exe") || HasExtension(request.file, ".com")) {
+    command = Quoted(request.file);
+  } else if (HasExtension(request.file, ".msi")) {
+    command = L"msiexec.exe /i " + Quoted(request.file);
+  } else {
+    return {};
+  }
+  if (!request.parameters.empty()) command += L" " + Wide(request.parameters);
+  return command;
+}
 
 }  // namespace
 
@@ -64,7 +147,36 @@ platform::Launched Win32Shell::Launch(const platform::LaunchRequest& request) {
   info.nShow = request.showCommand;
   if (!ShellExecuteExW(&info)) return {};
   platform::Launched launched{true, nullptr};
-  if (info.hProcess) launched.process = std::make_unique<Win32Process>(info.hProcess);
+  if (info.hProcess) launched.process = std::make_unique<Win32Process>(info.hProcess, nullptr);
+  return launched;
+}
+
+// Started suspended, put into its job, then let run. A program that must be
+// elevated (and we are not) or a file that is no program goes through the
+// shell, and is put into a job as soon as it runs.
+platform::Launched Win32Shell::LaunchFollowed(const platform::LaunchRequest& request) {
+  std::wstring command = DirectCommandLine(request);
+  if (command.empty()) return Launch(request);
+  const std::wstring directory = Wide(request.directory);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(request.showCommand);
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                      nullptr, request.directory.empty() ? nullptr : directory.c_str(), &startup,
+                      &started)) {
+    return Launch(request);
+  }
+  HANDLE job = MakeJob();
+  if (job && !AssignProcessToJobObject(job, started.hProcess)) {
+    CloseHandle(job);
+    job = nullptr;
+  }
+  ResumeThread(started.hThread);
+  CloseHandle(started.hThread);
+  platform::Launched launched{true, nullptr};
+  launched.process = std::make_unique<Win32Process>(started.hProcess, job);
   return launched;
 }
 

@@ -57,7 +57,8 @@ class Win32System : public platform::System {
   int ScreenWidth() const override;
   int ScreenHeight() const override;
   platform::LocalTime Now() const override;
-  long long TickCountMs() const override;
+  long long AwakeTimeMs() const override;
+  void KeepAwake(bool on) override;
   bool ClaimSingleInstance(const std::string& name) override;
   std::string ToAnsi(const std::string& utf8) const override;
   std::string FromAnsi(const std::string& ansi) const override;
@@ -76,6 +77,7 @@ class Win32Desktop : public platform::Desktop {
   bool IsWindow(platform::WindowHandle window) const override;
   std::string ClassName(platform::WindowHandle window) const override;
   std::string WindowText(platform::WindowHandle window) const override;
+  unsigned ProcessIdOf(platform::WindowHandle window) const override;
   platform::Point ClientToScreen(platform::WindowHandle window,
                                  platform::Point client) const override;
   platform::Point ScreenToClient(platform::WindowHandle window,
@@ -116,6 +118,7 @@ class Win32Shell : public platform::Shell {
                const std::string& parameters, const std::string& directory,
                int showCommand) override;
   platform::Launched Launch(const platform::LaunchRequest& request) override;
+  platform::Launched LaunchFollowed(const platform::LaunchRequest& request) override;
   bool MutexExists(const std::string& name) const override;
 };
 

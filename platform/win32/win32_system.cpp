@@ -89,7 +89,15 @@ platform::LocalTime Win32System::Now() const {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
-long long Win32System::TickCountMs() const { return static_cast<long long>(GetTickCount64()); }
+long long Win32System::AwakeTimeMs() const {
+  ULONGLONG unbiased = 0;  // 100 ns units, without the time spent asleep
+  if (QueryUnbiasedInterruptTime(&unbiased)) return static_cast<long long>(unbiased / 10000);
+  return static_cast<long long>(GetTickCount64());
+}
+
+void Win32System::KeepAwake(bool on) {
+  SetThreadExecutionState(on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
+}
 
 bool Win32System::ClaimSingleInstance(const std::string& name) {
   SetLastError(0);
@@ -130,6 +138,12 @@ std::string Win32Desktop::ClassName(platform::WindowHandle window) const {
   wchar_t buffer[256] = {};
   const int n = GetClassNameW(ToHwnd(window), buffer, 256);
   return Utf8(std::wstring(buffer, n > 0 ? n : 0));
+}
+
+unsigned Win32Desktop::ProcessIdOf(platform::WindowHandle window) const {
+  DWORD process = 0;
+  GetWindowThreadProcessId(ToHwnd(window), &process);
+  return process;
 }
 
 std::string Win32Desktop::WindowText(platform::WindowHandle window) const {

@@ -263,6 +263,17 @@ void Win32Ui::ApplyRegion(FormWindow& fw) {
   if (!SetWindowRgn(fw.hwnd, shape, TRUE) && shape) DeleteObject(shape);
 }
 
+void Win32Ui::SetShutdownReason(ui::Form& form, const std::string& reason) {
+  FormWindow* fw = Find(form);
+  if (!fw) return;
+  const HWND hwnd = fw->hwnd;
+  if (reason.empty()) {
+    ShutdownBlockReasonDestroy(hwnd);
+  } else {
+    ShutdownBlockReasonCreate(hwnd, Wide(reason).c_str());
+  }
+}
+
 void Win32Ui::BeginDrag(ui::Form& form) {
   FormWindow* fw = Find(form);
   // Only while the primary button is down: the system's move loop follows
@@ -350,6 +361,7 @@ LRESULT Win32Ui::HandleFormMessage(FormWindow& fw, UINT msg, WPARAM wp, LPARAM l
     case WM_QUERYENDSESSION:  // log-off or shut-down: FALSE refuses it
       return !fw.form->onQueryClose || fw.form->onQueryClose(ui::CloseReason::SessionEnd);
     case WM_ENDSESSION:
+      if (wp && fw.form->onSessionEnd) fw.form->onSessionEnd();
       if (wp) fw.form->Close(ui::CloseReason::SessionEnd);
       return 0;
     case WM_LBUTTONDOWN:

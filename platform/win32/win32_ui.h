@@ -33,6 +33,8 @@ class Win32Ui : public ui::Backend {
   std::optional<std::string> BrowseForFolder(ui::Form* owner, const std::string& title) override;
   void RegionChanged(ui::Form& form) override;
   void BeginDrag(ui::Form& form) override;
+  void SetShutdownReason(ui::Form& form, const std::string& reason) override;
+  int Dpi() const override { return dpi_; }
   int CaretPosition(const ui::Form& form, const ui::Control& textBox) const override;
   void FocusControl(ui::Form& form, ui::Control& control, bool selectAll) override;
   int ItemFromPoint(const ui::Form& form, const ui::Control& list, int x, int y) const override;

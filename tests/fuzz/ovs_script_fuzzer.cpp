@@ -23,7 +23,8 @@ class FakeSystem : public platform::System {
   int ScreenWidth() const override { return 1024; }
   int ScreenHeight() const override { return 768; }
   platform::LocalTime Now() const override { return {}; }
-  long long TickCountMs() const override { return 0; }
+  long long AwakeTimeMs() const override { return 0; }
+  void KeepAwake(bool) override {}
   bool ClaimSingleInstance(const std::string&) override { return true; }
   std::string ToAnsi(const std::string& utf8) const override { return text::Utf8ToCp1251(utf8); }
   std::string FromAnsi(const std::string& ansi) const override { return text::Cp1251ToUtf8(ansi); }

@@ -34,6 +34,7 @@ void FakeWizard::Launch(const sim::SimShell::ProgramStart& start) {
   });
   sim::SimDesktop& desktop = machine_.desktop;
   dialog = desktop.AddWindow(0, kDialogClass, options_.caption, options_.rect);
+  desktop.SetProcess(dialog, process);  // its controls and questions follow
   const int bottom = options_.rect.height - 40;
   title = AddChild("Static", "", {12, 12, 476, 40});
   edit = AddChild("Edit", options_.folder, {12, 150, 380, 21});

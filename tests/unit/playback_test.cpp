@@ -338,8 +338,8 @@ TEST_F(StartScriptTest, LaunchesTheExpandedProgramAndHandsOverToTheBar) {
   EXPECT_EQ(app().pendingPackage.parameters, "/lang=ru");
   EXPECT_EQ(bar.nextDos, 1);
   EXPECT_EQ(bar.stepStops + bar.advanceStarts, 0);
-  ASSERT_TRUE(app().setupProcess);  // followed, and given time to take input first
-  EXPECT_EQ(sim.machine.shell.idleWaits, 1);
+  ASSERT_TRUE(app().setupProcess);  // followed from its first instruction
+  EXPECT_EQ(sim.machine.shell.followedLaunches, 1);
   EXPECT_EQ(app().script.readPosition(), script::kFirstBlockOffset);
   EXPECT_EQ(app().script.blocksRead(), 0);
   EXPECT_TRUE(app().script.ReadNextBlock());
