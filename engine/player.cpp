@@ -1,6 +1,8 @@
 #include "engine/player.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 
 #include "app/app.h"
 #include "app/paths.h"
@@ -29,16 +31,50 @@ constexpr long long kClickEffectWaitMs = 2000;
 // How long the next package waits for the previous setup's processes and
 // for Windows Installer before it starts anyway.
 constexpr long long kPreviousSetupWaitMs = 60000;
-// The setup's work (processor milliseconds and file reads and writes) is
-// looked at this often; it counts as working when the count grew by at least
-// kWorkPerSecond a second meanwhile. A wizard that waits for a click wakes
-// now and then (a blinking caret) and is charged a clock tick at times: so
+// The setup's work (processor milliseconds, ten for a file read or write)
+// is looked at this often; it counts as working when the count grew by at
+// least kWorkPerSecond a second meanwhile: 5 % of a processor, or five reads
+// or writes a second. A wizard that waits for a click wakes now and then (a
+// blinking caret) and is charged a clock tick (10 to 16 ms) at times: so
 // little is no sign of an installation going on.
 constexpr long long kWorkSampleMs = 1000;
-constexpr unsigned long long kWorkPerSecond = 10;
+constexpr unsigned long long kWorkPerSecond = 50;
 // Exists while Windows Installer installs; another MSI package started then
 // fails with 1618.
 constexpr const char* kInstallerMutex = "Global\\_MSIExecute";
+
+// Deeper than any wizard's window tree.
+constexpr int kMaxPictureDepth = 32;
+
+// The texts of the shown windows below `parent` and whether each is enabled.
+void DescribeShownWindows(const platform::Desktop& desktop, platform::WindowHandle parent,
+                          int depth, std::string& out) {
+  if (depth >= kMaxPictureDepth) return;
+  for (const platform::WindowHandle child : desktop.ChildWindows(parent)) {
+    if (!desktop.IsVisible(child)) continue;
+    out += desktop.WindowText(child);
+    out += desktop.IsEnabled(child) ? "\n+" : "\n-";
+    DescribeShownWindows(desktop, child, depth + 1, out);
+  }
+}
+
+// What the setup's shown windows say and which of them are enabled: a
+// window that appears, changes its text or becomes enabled changes it. Out-
+// of-context events say the same, but not of every control, and not under
+// Wine, which raises none for a status text or a list that grows.
+size_t SetupPicture(const platform::Desktop& desktop, const platform::Process& setup) {
+  std::string picture;
+  std::map<unsigned, bool> owned;  // by process id
+  for (const platform::WindowHandle top : desktop.ChildWindows(0)) {
+    const unsigned process = desktop.ProcessIdOf(top);
+    auto known = owned.find(process);
+    if (known == owned.end()) known = owned.emplace(process, setup.Owns(process)).first;
+    if (!known->second || !desktop.IsVisible(top)) continue;
+    picture += desktop.WindowText(top) + (desktop.IsEnabled(top) ? "\n+" : "\n-");
+    DescribeShownWindows(desktop, top, 1, picture);
+  }
+  return std::hash<std::string>{}(picture);
+}
 
 std::string StartFailureText(script::StartFailure failure) {
   switch (failure) {
@@ -141,6 +177,7 @@ void Player::StartNextScript() {
   bar_.lblCaption.SetText(CurrentName());
   lastTarget_ = 0;
   setupWork_ = 0;
+  setupPicture_ = 0;
   setupWorkedMs_ = workSampledMs_ = app_.platform.system.AwakeTimeMs();
   script::StartFailure why = script::StartFailure::None;
   if (!script::StartScript(app_, app_.currentScriptPath, &why)) {
@@ -308,8 +345,12 @@ void Player::NoteSetupWork() {
   if (!app_.setupProcess || now - workSampledMs_ < kWorkSampleMs) return;
   const unsigned long long work = app_.setupProcess->WorkDone();
   const auto elapsed = static_cast<unsigned long long>(now - workSampledMs_);
-  if (work >= setupWork_ + kWorkPerSecond * elapsed / 1000) setupWorkedMs_ = now;
+  const size_t picture = SetupPicture(app_.platform.desktop, *app_.setupProcess);
+  if (work >= setupWork_ + kWorkPerSecond * elapsed / 1000 || picture != setupPicture_) {
+    setupWorkedMs_ = now;
+  }
   setupWork_ = work;
+  setupPicture_ = picture;
   workSampledMs_ = now;
 }
 

@@ -112,8 +112,8 @@ class Player {
   bool InFront(platform::WindowHandle root);
   bool MessagesOnly() const;
   void RestartStepTimer(int interval);
-  // The setup worked (processor time, file reads or writes) since the last
-  // look: the time-out counts from now.
+  // The setup worked (processor time, file reads or writes) or its shown
+  // windows changed since the last look: the time-out counts from now.
   void NoteSetupWork();
   bool TimedOut();
   // The time-out of an unattended run: `reason` is why the window could not
@@ -169,6 +169,7 @@ class Player {
   // The last sign that the setup works, and the work count seen then.
   long long setupWorkedMs_ = 0;
   unsigned long long setupWork_ = 0;
+  size_t setupPicture_ = 0;
   long long workSampledMs_ = 0;
   long long previousWaitSinceMs_ = -1;  // -1: not waiting for the previous setup
   std::vector<PackageFailure> failures_;

@@ -106,6 +106,9 @@ class Desktop {
                                   const std::string& className,
                                   const std::optional<std::string>& caption) const = 0;
   virtual WindowHandle Parent(WindowHandle window) const = 0;
+  // The windows whose parent is `parent` (0: the top-level windows, owned
+  // ones among them), front to back.
+  virtual std::vector<WindowHandle> ChildWindows(WindowHandle parent) const = 0;
   virtual bool IsWindow(WindowHandle window) const = 0;
   virtual std::string ClassName(WindowHandle window) const = 0;
   virtual std::string WindowText(WindowHandle window) const = 0;

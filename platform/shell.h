@@ -32,9 +32,9 @@ class Process {
   virtual void Terminate() = 0;
   // Whether the process of that id is this one or one of its tree.
   virtual bool Owns(unsigned processId) const = 0;
-  // A count that grows while the tree works: processor time and file reads
-  // and writes of its processes, those that have ended included (the job's
-  // accounting). Only its changes mean anything.
+  // A count that grows while the tree works: processor milliseconds, and
+  // ten for each file read or write, of its processes, those that have ended
+  // included (the job's accounting). Only its changes mean anything.
   virtual unsigned long long WorkDone() const = 0;
 };
 

@@ -95,6 +95,9 @@ class SimDesktop : public platform::Desktop {
   bool IsTopmost(platform::WindowHandle window) const;
   ScreenRect RectOf(platform::WindowHandle window) const;
   std::vector<platform::WindowHandle> Children(platform::WindowHandle parent) const;
+  std::vector<platform::WindowHandle> ChildWindows(platform::WindowHandle parent) const override {
+    return parent == 0 ? ZOrdered() : Children(parent);
+  }
 
   struct InjectedEvent {
     uint32_t flags;

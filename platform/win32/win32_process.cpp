@@ -33,6 +33,9 @@ unsigned long long Milliseconds(FILETIME time) {
   return value.QuadPart / 10000;
 }
 
+// What a file read or write counts for in WorkDone, in processor milliseconds.
+constexpr unsigned long long kPerOperation = 10;
+
 class Win32Process : public platform::Process {
  public:
   // The process is in `job` already (it was started suspended), or, with
@@ -65,18 +68,28 @@ class Win32Process : public platform::Process {
     if (job_) TerminateJobObject(job_, kExitCode);
     TerminateProcess(process_, kExitCode);
   }
+  // The job's list of its running processes (IsProcessInJob answers no
+  // for every process under Wine).
   bool Owns(unsigned processId) const override {
     if (processId == 0) return false;
     if (processId == GetProcessId(process_)) return true;
     if (!job_) return false;
-    HANDLE other = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (!other) return false;
-    BOOL inJob = FALSE;
-    const bool asked = IsProcessInJob(other, job_, &inJob) != 0;
-    CloseHandle(other);
-    return asked && inJob;
+    constexpr int kMostProcesses = 256;
+    struct {
+      JOBOBJECT_BASIC_PROCESS_ID_LIST head;
+      ULONG_PTR more[kMostProcesses];
+    } list{};
+    if (!QueryInformationJobObject(job_, JobObjectBasicProcessIdList, &list, sizeof(list),
+                                   nullptr)) {
+      return false;
+    }
+    const ULONG_PTR* ids = list.head.ProcessIdList;
+    for (DWORD i = 0; i < list.head.NumberOfProcessIdsInList; ++i) {
+      if (ids[i] == processId) return true;
+    }
+    return false;
   }
-  // Processor milliseconds plus read and write operations. Where the job
+  // Processor milliseconds plus ten for each read or write. Where the job
   // keeps no such accounting (Wine counts only its processes), the launched
   // process's own figures stand in.
   unsigned long long WorkDone() const override {
@@ -85,8 +98,8 @@ class Win32Process : public platform::Process {
     if (job_ && QueryInformationJobObject(job_, JobObjectBasicAndIoAccountingInformation, &info,
                                           sizeof(info), nullptr)) {
       work = Milliseconds(info.BasicInfo.TotalUserTime) +
-             Milliseconds(info.BasicInfo.TotalKernelTime) + info.IoInfo.ReadOperationCount +
-             info.IoInfo.WriteOperationCount;
+             Milliseconds(info.BasicInfo.TotalKernelTime) +
+             kPerOperation * (info.IoInfo.ReadOperationCount + info.IoInfo.WriteOperationCount);
     }
     if (work != 0) return work;
     FILETIME created, exited, kernel, user;
@@ -94,7 +107,9 @@ class Win32Process : public platform::Process {
       work = Milliseconds(kernel) + Milliseconds(user);
     }
     IO_COUNTERS io{};
-    if (GetProcessIoCounters(process_, &io)) work += io.ReadOperationCount + io.WriteOperationCount;
+    if (GetProcessIoCounters(process_, &io)) {
+      work += kPerOperation * (io.ReadOperationCount + io.WriteOperationCount);
+    }
     return work;
   }
 

@@ -74,6 +74,7 @@ class Win32Desktop : public platform::Desktop {
                                     const std::string& className,
                                     const std::optional<std::string>& caption) const override;
   platform::WindowHandle Parent(platform::WindowHandle window) const override;
+  std::vector<platform::WindowHandle> ChildWindows(platform::WindowHandle parent) const override;
   bool IsWindow(platform::WindowHandle window) const override;
   std::string ClassName(platform::WindowHandle window) const override;
   std::string WindowText(platform::WindowHandle window) const override;

@@ -130,6 +130,19 @@ platform::WindowHandle Win32Desktop::Parent(platform::WindowHandle window) const
   return FromHwnd(GetParent(ToHwnd(window)));
 }
 
+std::vector<platform::WindowHandle> Win32Desktop::ChildWindows(
+    platform::WindowHandle parent) const {
+  std::vector<platform::WindowHandle> found;
+  HWND start = parent == 0 ? GetTopWindow(nullptr) : GetWindow(ToHwnd(parent), GW_CHILD);
+  // A window that goes while we walk ends the walk; the bound ends a walk
+  // that a reordering would send round for ever.
+  constexpr size_t kMaxWindows = 100000;
+  for (HWND w = start; w && found.size() < kMaxWindows; w = GetWindow(w, GW_HWNDNEXT)) {
+    found.push_back(FromHwnd(w));
+  }
+  return found;
+}
+
 bool Win32Desktop::IsWindow(platform::WindowHandle window) const {
   return ::IsWindow(ToHwnd(window)) != 0;
 }

@@ -5,7 +5,6 @@ import re
 import shutil
 
 import setups
-import winebox
 
 WAITING = "Ожидание завершения предыдущей установки"  # the control bar's activity text
 SETUP_ENDED = "программа установки завершилась"
@@ -28,15 +27,6 @@ class ProcessTest(setups.SetupCase):
     def write_order(self, *names):
         text = "".join(name + "\r\n" for name in names)
         (self.scripts / "Position.lst").write_bytes(text.encode("cp1251"))
-
-    def processes(self):
-        """{process id: executable name} of every running Windows process."""
-        out, _ = self.session.probe("ps")
-        found = {}
-        for line in out.splitlines():
-            pid, _, name = line.split("\t", 2)
-            found[int(pid)] = winebox.unescape_text(name)
-        return found
 
     def test_setup_that_quits_after_its_first_page_ends_its_package_at_once(self):
         self.add_setup("Demo One", QUIT_AFTER_WELCOME=1)

@@ -365,6 +365,15 @@ class SetupCase(WineTestCase):
         code = self.play(f'{arguments} /REPORT "{self.win(report)}"', timeout)
         return code, read_report(report)
 
+    def processes(self):
+        """{process id: executable name} of every running Windows process."""
+        out, _ = self.session.probe("ps")
+        found = {}
+        for line in out.splitlines():
+            pid, _, name = line.split("\t", 2)
+            found[int(pid)] = winebox.unescape_text(name)
+        return found
+
     def assert_installed(self, product):
         folder = self.programs / product
         self.assertTrue((folder / "readme.txt").is_file(), f"{folder} holds no readme.txt")

@@ -53,7 +53,7 @@ TEST_F(NightRun, ASetupThatWorksIsWaitedForBeyondTheTimeOutOneThatDoesNotIsGiven
   const long long idleSince = ui().nowMs;
   for (int i = 0; i < 200 && hung.launchParameters.empty(); ++i) {
     ui().AdvanceTime(100);
-    if (i % 10 == 0) machine().shell.DoWork(idle.process, 1);
+    if (i % 10 == 0) machine().shell.DoWork(idle.process, 16);  // a clock tick
   }
   EXPECT_GE(ui().nowMs - idleSince, 5000);
   EXPECT_LT(ui().nowMs - idleSince, 7000);

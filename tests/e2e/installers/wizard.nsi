@@ -11,6 +11,10 @@
 ;   QUIT_AFTER_WELCOME  when defined, Next on the welcome page ends the setup
 ;             (as one that finds nothing to do): its process ends
 ;   LINGER    milliseconds the process stays after its window has closed
+;   INSTALL_SECONDS  the install page works this long, its buttons disabled,
+;             writing a file and a line of its list every second
+;   HANG_INSTALL  when defined, the install page never ends: it waits
+;             without doing anything, its buttons disabled
 ;
 ; What the install leaves behind, for the tests to check:
 ;   <folder>\readme.txt        the payload, a copy of payload.txt
@@ -57,6 +61,22 @@ SetCompressor /SOLID lzma
 
 Section "Install"
   SetOutPath "$INSTDIR"
+!ifdef INSTALL_SECONDS
+  StrCpy $0 0
+  copying:
+    IntOp $0 $0 + 1
+    DetailPrint "Копирование части $0"
+    FileOpen $1 "$INSTDIR\part$0.dat" w
+    FileWrite $1 "part $0"
+    FileClose $1
+    Sleep 1000
+    IntCmp $0 ${INSTALL_SECONDS} 0 copying
+!endif
+!ifdef HANG_INSTALL
+  waiting:
+    Sleep 60000
+    Goto waiting
+!endif
   File "/oname=readme.txt" "payload.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
