@@ -24,6 +24,12 @@ constexpr int kQuietTicksBetweenAttempts = 13;
 constexpr int kForegroundAttempts = 3;
 // A block whose click was lost this often is played by window messages.
 constexpr int kLostPressesBeforeMessages = 2;
+// A click sent as a window message that changed nothing in the setup's
+// windows this long (its thread answering meanwhile) is sent again, in all
+// kMessageAttempts times; a text that did not arrive is put again on the
+// next steps as often. Then the package is given up.
+constexpr long long kMessageEffectWaitMs = 1000;
+constexpr int kMessageAttempts = 3;
 // A button that took a click and then, with its thread answering, nothing
 // anywhere changed this long: the click was lost between press and release
 // (the button let the press go without clicking), and it is played again once.
@@ -233,6 +239,7 @@ void Player::NextDo() {
     if (script.blocksRead() == 1 && ReactsAtOnce()) bar_.tmrReact.SetEnabled(true);
     broughtForward_ = false;
     lostPresses_ = 0;
+    unconfirmed_ = {};
     waiting_ = Waiting::None;
     waitingSinceMs_ = app_.platform.system.AwakeTimeMs();
     return;
@@ -286,6 +293,11 @@ void Player::Step(bool reacting) {
   if (inStepTick_) return;
   inStepTick_ = true;
   NoteSetupWork();
+  if (unconfirmed_.what != Awaiting::None) {
+    ConfirmUnconfirmed();
+    inStepTick_ = false;
+    return;
+  }
   const platform::WindowHandle target =
       FindTargetWindow(app_.platform.desktop, app_.platform.system, app_.script.block.windowPath);
   // A control on a hidden page (a property sheet keeps the pages it showed)
@@ -370,6 +382,11 @@ void Player::OnTargetFound(platform::WindowHandle target, bool reacting) {
   if (!byMessages && reacting && desktop.ForegroundWindow() != root && !broughtForward_) return;
   if (!byMessages && !InFront(root)) return;
   const int package = packageNumber_;
+  // What a button's click by window messages (asked for, or the fallback of
+  // a desktop that refuses input) must change.
+  const bool button = desktop.ButtonKindOf(target) != platform::ButtonKind::None;
+  pictureBeforeGesture_ = button ? PictureOfSetup() : 0;
+  checkBeforeGesture_ = button ? desktop.CheckState(target) : -1;
   ForgetEventsSoFar();
   const script::Gesture gesture = script::PlayBlockGesture(app_, target, byMessages);
   // Next or stop may have been pressed while the gesture was injected.
@@ -409,13 +426,39 @@ void Player::OnTargetNotReady() {
   if (TimedOut()) GiveUp("окно не принимает ввод");
 }
 
+// A button's click sent as a window message is not taken for done: a dialog
+// that is not active may ignore it, a busy one may lose it.
 void Player::OnBlockPlayed(platform::WindowHandle target, script::Gesture gesture) {
-  if (gesture == script::Gesture::PlayedByMessages) packageByMessages_ = true;
+  platform::Desktop& desktop = app_.platform.desktop;
+  if (gesture == script::Gesture::PlayedByMessages) {
+    packageByMessages_ = true;
+    if (desktop.ButtonKindOf(target) != platform::ButtonKind::None &&
+        script::IsPlainClick(app_.script.block.mouseEvents) && app_.setupProcess) {
+      unconfirmed_ = {Awaiting::Click, target, gesture, pictureBeforeGesture_,
+                      checkBeforeGesture_, {}, app_.platform.system.AwakeTimeMs(), 1};
+      return;
+    }
+  }
+  PutTextAndFinish(target, gesture);
+}
+
+void Player::PutTextAndFinish(platform::WindowHandle target, script::Gesture gesture) {
   script::CurrentBlock& block = app_.script.block;
   if (!block.blockText.empty() && block.blockText != std::string(1, '\0')) {
+    const std::string before = script::ReadWindowText(app_, target);
     script::PutBlockText(app_, target);
+    if (!TextArrived(target, before)) {
+      unconfirmed_ = {Awaiting::Text, target, gesture, 0, -1, before,
+                      app_.platform.system.AwakeTimeMs(), 1};
+      return;
+    }
     block.blockText.clear();
   }
+  FinishBlock(target, gesture);
+}
+
+void Player::FinishBlock(platform::WindowHandle target, script::Gesture gesture) {
+  script::CurrentBlock& block = app_.script.block;
   const std::vector<script::MouseEvent> played = block.mouseEvents;
   bar_.tmrDo.SetEnabled(false);
   NextDo();
@@ -436,6 +479,80 @@ void Player::OnBlockPlayed(platform::WindowHandle target, script::Gesture gestur
   awaitingTick_ = gesture == script::Gesture::PlayedByMessages ||
                   (gesture == script::Gesture::Played && button);
   if (ReactsAtOnce()) bar_.tmrReact.SetEnabled(true);
+}
+
+// The text is in when the window reads it back, or at least no longer what it
+// was (a field that formats what it is given, a serial number with dashes).
+bool Player::TextArrived(platform::WindowHandle target, const std::string& before) const {
+  std::string wanted = app_.script.block.blockText;
+  while (!wanted.empty() && wanted.back() == '\0') wanted.pop_back();
+  const std::string now = script::ReadWindowText(app_, target);
+  return now == wanted || now != before;
+}
+
+size_t Player::PictureOfSetup() const {
+  return app_.setupProcess ? SetupPicture(app_.platform.desktop, *app_.setupProcess) : 0;
+}
+
+// The click changed the setup's windows (a page, a text, a button enabled or
+// disabled), its button's check, or took its button away.
+bool Player::ClickArrived() const {
+  const platform::Desktop& desktop = app_.platform.desktop;
+  const platform::WindowHandle target = unconfirmed_.target;
+  if (!desktop.IsWindow(target) || !desktop.IsVisible(target) || !desktop.IsEnabled(target)) {
+    return true;
+  }
+  const int check = desktop.CheckState(target);
+  if (check >= 0 && check != unconfirmed_.check) return true;
+  return PictureOfSetup() != unconfirmed_.picture;
+}
+
+// Once more, another way: a push button's notice straight to its dialog,
+// which acts on it whether it is active or not; a check box or radio button
+// its click again once its dialog was brought forward.
+void Player::ClickAgain() {
+  platform::Desktop& desktop = app_.platform.desktop;
+  const platform::WindowHandle target = unconfirmed_.target;
+  const bool push = desktop.ButtonKindOf(target) == platform::ButtonKind::Push;
+  if (!push || unconfirmed_.attempts == kMessageAttempts) {
+    desktop.ForceForeground(desktop.RootWindow(target));
+    desktop.PostButtonClick(target);
+  } else {
+    desktop.PostButtonCommand(target);
+  }
+  desktop.PumpMessages();
+}
+
+void Player::ConfirmUnconfirmed() {
+  Unconfirmed& u = unconfirmed_;
+  platform::Desktop& desktop = app_.platform.desktop;
+  const long long now = app_.platform.system.AwakeTimeMs();
+  if (u.what == Awaiting::Click ? ClickArrived() : TextArrived(u.target, u.textBefore)) {
+    const Awaiting was = u.what;
+    u.what = Awaiting::None;
+    if (was == Awaiting::Text) app_.script.block.blockText.clear();
+    return was == Awaiting::Click ? PutTextAndFinish(u.target, u.gesture)
+                                  : FinishBlock(u.target, u.gesture);
+  }
+  const bool answering =
+      desktop.IsWindow(u.target) && desktop.IsResponding(desktop.RootWindow(u.target));
+  if (!answering || (u.what == Awaiting::Click && now - u.sinceMs < kMessageEffectWaitMs)) {
+    // A busy setup may still act on it; the time-out holds for a hung one.
+    if (TimedOut()) GiveUp("окно не принимает ввод");
+    return;
+  }
+  if (u.attempts >= kMessageAttempts) {
+    const bool click = u.what == Awaiting::Click;
+    u.what = Awaiting::None;
+    return GiveUp(click ? "окно не приняло нажатие" : "окно не приняло текст");
+  }
+  ++u.attempts;
+  u.sinceMs = now;
+  if (u.what == Awaiting::Click) {
+    ClickAgain();
+  } else {
+    script::PutBlockText(app_, u.target);
+  }
 }
 
 // Events that came before a press are no news of what the press does.
@@ -567,6 +684,7 @@ void Player::EndPackage(int result, const std::string& reason, bool withWindow) 
   // Between two scripts no package is open: its entry keeps its result.
   if (!packageOpen_) return;
   packageOpen_ = false;
+  unconfirmed_ = {};
   ++packageNumber_;
   app_.statistics.EndStatEntry(result);
   if (packageByMessages_) byMessages_.push_back({app_.statistics.entries().size(), CurrentName()});

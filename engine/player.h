@@ -105,6 +105,16 @@ class Player {
   void OnTargetNotReady();
   void OnTargetCovered(platform::WindowHandle root);
   void OnBlockPlayed(platform::WindowHandle target, script::Gesture gesture);
+  // The block's text, read back; the block counts as played once it is in.
+  void PutTextAndFinish(platform::WindowHandle target, script::Gesture gesture);
+  void FinishBlock(platform::WindowHandle target, script::Gesture gesture);
+  // A click or text sent as window messages that has shown no sign of
+  // arriving: looked at again, sent again, and in the end given up.
+  void ConfirmUnconfirmed();
+  bool ClickArrived() const;
+  bool TextArrived(platform::WindowHandle target, const std::string& before) const;
+  void ClickAgain();
+  size_t PictureOfSetup() const;
   void OnPressLost();
   bool IsReady(platform::WindowHandle target) const;
   // False when the top-level window was only now brought to the foreground:
@@ -159,6 +169,20 @@ class Player {
     bool replayed = false;
   };
   LastClick lastClick_;
+  enum class Awaiting { None, Click, Text };
+  struct Unconfirmed {
+    Awaiting what = Awaiting::None;
+    platform::WindowHandle target = 0;
+    script::Gesture gesture = script::Gesture::Played;
+    size_t picture = 0;  // of the setup's windows before the click
+    int check = -1;      // of the target before the click
+    std::string textBefore;
+    long long sinceMs = 0;
+    int attempts = 0;
+  };
+  Unconfirmed unconfirmed_;
+  size_t pictureBeforeGesture_ = 0;
+  int checkBeforeGesture_ = -1;
   std::unique_ptr<platform::WindowWatch> watch_;
   bool packageByMessages_ = false;
   bool packageOpen_ = false;  // a script was started and its entry is not closed

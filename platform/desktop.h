@@ -144,9 +144,18 @@ class Desktop {
   virtual bool InjectMouse(uint32_t flags, int x, int y) = 0;
 
   // Input by window messages, for when input cannot be injected: a posted
-  // BM_CLICK, and posted mouse messages at a client point.
+  // BM_CLICK, and posted mouse messages at a client point. A button is a
+  // window that answers like one (WM_GETDLGCODE), whatever its class is
+  // called: class libraries superclass the system's buttons.
   virtual ButtonKind ButtonKindOf(WindowHandle window) const = 0;
+  // A button in a dialog that is not active may ignore it, as Windows says.
   virtual bool PostButtonClick(WindowHandle window) = 0;
+  // The notice a push button sends its parent when it is clicked (WM_COMMAND
+  // with BN_CLICKED), posted to the parent: the dialog acts on it whether it
+  // is active or not.
+  virtual bool PostButtonCommand(WindowHandle window) = 0;
+  // BM_GETCHECK: 0 clear, 1 checked, 2 indeterminate; -1 when it gives no answer.
+  virtual int CheckState(WindowHandle window) const = 0;
   virtual bool PostMouse(WindowHandle window, MouseMessage message, int button, Point client) = 0;
   // Waits at most `waitMs` for a button (push, check or radio) to show itself
   // pushed, or released with `pushed` false (BM_GETSTATE): a pushed button

@@ -150,7 +150,8 @@ bool ButtonShowsPress(app::App& app, WindowHandle target, Point pointer) {
   return false;
 }
 
-// A press and a release close enough to be one click, as a button takes it.
+}  // namespace
+
 bool IsPlainClick(const std::vector<MouseEvent>& events) {
   constexpr int kClickSlop = 4;
   int presses = 0;
@@ -163,6 +164,8 @@ bool IsPlainClick(const std::vector<MouseEvent>& events) {
   }
   return presses == 1;
 }
+
+namespace {
 
 // The gesture as window messages, for a desktop that takes no injected input:
 // a click on a button, check box or radio button is the button's own click;

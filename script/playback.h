@@ -58,6 +58,9 @@ Gesture PlayBlockGesture(app::App& app, platform::WindowHandle target, bool byMe
 // The same for a gesture of another block (events as the script holds them).
 Gesture PlayGesture(app::App& app, platform::WindowHandle target,
                     const std::vector<MouseEvent>& events, bool byMessages);
+// A press and a release close enough to be one click, as a button takes it:
+// window messages play it as the button's own click.
+bool IsPlainClick(const std::vector<MouseEvent>& events);
 // The gesture as mouse input; false when the press point is covered.
 bool ReplayBlockEvents(app::App& app, platform::WindowHandle target);
 void PutBlockText(app::App& app, platform::WindowHandle target);

@@ -515,7 +515,9 @@ platform::ButtonKind SimDesktop::ButtonKindOf(WindowHandle window) const {
 }
 
 void SimDesktop::RunClick(WindowHandle window) {
-  const Window* w = Get(window);
+  Window* w = Get(window);
+  if (w && w->buttonKind == platform::ButtonKind::Check) w->check = w->check == 0 ? 1 : 0;
+  if (w && w->buttonKind == platform::ButtonKind::Radio) w->check = 1;
   if (w && w->onClick) {
     auto onClick = w->onClick;  // the handler may remove the window
     onClick();
@@ -525,8 +527,25 @@ void SimDesktop::RunClick(WindowHandle window) {
 bool SimDesktop::PostButtonClick(WindowHandle window) {
   if (!Get(window)) return false;
   posted.push_back({window, true, platform::MouseMessage::Down, {}});
+  if (ButtonKindOf(window) == platform::ButtonKind::Push && RootWindow(window) != foreground_) {
+    ++ignoredButtonClicks;
+    return true;
+  }
   RunClick(window);
   return true;
+}
+
+bool SimDesktop::PostButtonCommand(WindowHandle window) {
+  const Window* w = Get(window);
+  if (!w || w->parent == 0 || w->buttonKind != platform::ButtonKind::Push) return false;
+  posted.push_back({window, true, platform::MouseMessage::Up, {}});
+  RunClick(window);
+  return true;
+}
+
+int SimDesktop::CheckState(WindowHandle window) const {
+  const Window* w = Get(window);
+  return w && IsResponding(window) ? w->check : -1;
 }
 
 bool SimDesktop::PostMouse(WindowHandle window, platform::MouseMessage message, int button,
@@ -600,6 +619,11 @@ bool SimDesktop::ForceForeground(WindowHandle window) {
 WindowHandle SimDesktop::ForegroundWindow() const { return Get(foreground_) ? foreground_ : 0; }
 
 void SimDesktop::SendSetText(WindowHandle window, const std::string& text) {
+  if (!IsResponding(window)) return;  // the send timed out
+  if (lostTexts > 0) {
+    --lostTexts;
+    return;
+  }
   SetCaption(window, text);
 }
 

@@ -64,6 +64,12 @@ class SimDesktop : public platform::Desktop {
   // position reaches a window (an injected move to where the cursor is makes
   // no mouse message, as under Wine), and one onto the button pushes it again.
   int strayMoves = 0;
+  // A BM_CLICK to a push button whose dialog is not active is ignored (the
+  // button's click needs the focus, which an inactive dialog does not give).
+  int ignoredButtonClicks = 0;
+  // The next `lostTexts` WM_SETTEXT go nowhere: the window was busy a moment
+  // (the send timed out) or its setup put its own text over ours.
+  int lostTexts = 0;
 
   // Processes: the windows of this program (the forms of the user interface)
   // and those of everyone else.
@@ -163,6 +169,8 @@ class SimDesktop : public platform::Desktop {
   bool InjectMouse(uint32_t flags, int x, int y) override;
   platform::ButtonKind ButtonKindOf(platform::WindowHandle window) const override;
   bool PostButtonClick(platform::WindowHandle window) override;
+  bool PostButtonCommand(platform::WindowHandle window) override;
+  int CheckState(platform::WindowHandle window) const override;
   bool PostMouse(platform::WindowHandle window, platform::MouseMessage message, int button,
                  platform::Point client) override;
   bool WaitButtonPushed(platform::WindowHandle window, bool pushed, int waitMs) const override;
@@ -195,6 +203,7 @@ class SimDesktop : public platform::Desktop {
     bool hung = false;
     int process = kOtherProcess;
     platform::ButtonKind buttonKind = platform::ButtonKind::None;
+    int check = 0;  // of a check box or radio button
     std::function<void()> onClick;
   };
   const Window* Get(platform::WindowHandle h) const;

@@ -118,9 +118,14 @@ bool Win32Desktop::InjectMouse(uint32_t flags, int x, int y) {
 }
 
 platform::ButtonKind Win32Desktop::ButtonKindOf(platform::WindowHandle window) const {
-  wchar_t className[16] = {};
-  GetClassNameW(ToHwnd(window), className, 16);
-  if (lstrcmpiW(className, L"Button") != 0) return platform::ButtonKind::None;
+  DWORD_PTR code = 0;
+  if (!SendMessageTimeoutW(ToHwnd(window), WM_GETDLGCODE, 0, 0, SMTO_ABORTIFHUNG,
+                           kResponseTimeoutMs, &code) ||
+      !(code & DLGC_BUTTON)) {
+    return platform::ButtonKind::None;
+  }
+  if (code & DLGC_RADIOBUTTON) return platform::ButtonKind::Radio;
+  if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) return platform::ButtonKind::Push;
   switch (GetWindowLongW(ToHwnd(window), GWL_STYLE) & BS_TYPEMASK) {
     case BS_PUSHBUTTON:
     case BS_DEFPUSHBUTTON: return platform::ButtonKind::Push;
@@ -138,6 +143,23 @@ platform::ButtonKind Win32Desktop::ButtonKindOf(platform::WindowHandle window) c
 // not hold us up.
 bool Win32Desktop::PostButtonClick(platform::WindowHandle window) {
   return PostMessageW(ToHwnd(window), BM_CLICK, 0, 0) != 0;
+}
+
+bool Win32Desktop::PostButtonCommand(platform::WindowHandle window) {
+  const HWND button = ToHwnd(window);
+  const HWND parent = GetParent(button);
+  if (!parent) return false;
+  const WPARAM notice = MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED);
+  return PostMessageW(parent, WM_COMMAND, notice, reinterpret_cast<LPARAM>(button)) != 0;
+}
+
+int Win32Desktop::CheckState(platform::WindowHandle window) const {
+  DWORD_PTR state = 0;
+  if (!SendMessageTimeoutW(ToHwnd(window), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG,
+                           kResponseTimeoutMs, &state)) {
+    return -1;
+  }
+  return static_cast<int>(state);
 }
 
 bool Win32Desktop::PostMouse(platform::WindowHandle window, platform::MouseMessage message,

@@ -95,6 +95,8 @@ class Win32Desktop : public platform::Desktop {
   bool InjectMouse(uint32_t flags, int x, int y) override;
   platform::ButtonKind ButtonKindOf(platform::WindowHandle window) const override;
   bool PostButtonClick(platform::WindowHandle window) override;
+  bool PostButtonCommand(platform::WindowHandle window) override;
+  int CheckState(platform::WindowHandle window) const override;
   bool PostMouse(platform::WindowHandle window, platform::MouseMessage message, int button,
                  platform::Point client) override;
   bool WaitButtonPushed(platform::WindowHandle window, bool pushed, int waitMs) const override;

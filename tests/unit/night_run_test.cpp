@@ -185,3 +185,75 @@ TEST_F(NightRun, ALoadersWizardIsFollowedFromTheStartAndEndedWithIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// Clicks and texts sent as window messages count only once they arrived.
+class MessagesArrive : public NightRun {
+ protected:
+  void PlayByMessages(std::vector<std::string> scripts) {
+    machine().files.MakeFolders("C:\\Отчёты");
+    app().unattended = app::UnattendedRun{0, 30, kReport, /*messages=*/true};
+    Play(std::move(scripts));
+  }
+  // A script of clicks on the wizard's windows, each with its text.
+  std::string WriteClicks(const std::string& name,
+                          const std::vector<std::pair<std::string, std::string>>& clicks) {
+    script::ScriptBuffer& s = app().script;
+    s.NewScript("");
+    for (const auto& [window, text] : clicks) {
+      s.BeginBlock();
+      const std::string cls = window == "Edit" ? "Edit" : "Button";
+      s.block.windowPath = {{"#32770", wizard.options().caption, 1},
+                            {cls, window == "Edit" ? "" : window, 1}};
+      s.block.mouseEvents = {{1, act::kPress, 5, 5}, {1, act::kRelease, 0, 0}};
+      s.block.blockText = text;
+      s.AppendBlock();
+    }
+    s.AppendProgramPath(wizard.options().programPath);
+    s.AppendParameters("");
+    s.AppendTimeStamp();
+    s.ScrambleBuffer();
+    const std::string path = std::string(kLibrary) + "\\" + name + ".OVS";
+    machine().files.PutFile(path, s.bytes());
+    return path;
+  }
+  // A notifier of another program takes the foreground from the wizard.
+  void Notifier() {
+    const WindowHandle w = desktop().AddWindow(0, "Notifier", "Обновление", {0, 700, 300, 60});
+    desktop().SetProcess(w, sim::SimDesktop::kOtherProcess + 3);
+  }
+};
+
+TEST_F(MessagesArrive, AClickThatAnInactiveDialogIgnoredIsSentAgainAndATextThatWasLostIsPutAgain) {
+  const std::string next = fake::FakeWizard::kNextCaption;
+  PlayByMessages({WriteClicks("Demo", {{next, ""},
+                                       {"Edit", "D:\\Программы\\Demo"},
+                                       {next, ""},
+                                       {next, ""},
+                                       {fake::FakeWizard::kFinishCaption, ""}})});
+  ui().AdvanceTime(engine::speed::kReactDelay);
+  Notifier();
+  desktop().lostTexts = 1;
+  RunUntilClosed(30000);
+  EXPECT_GT(desktop().ignoredButtonClicks, 0);
+  EXPECT_EQ(wizard.clickedPages, (std::vector<int>{1, 2, 3, 4})) << Report();
+  EXPECT_EQ(wizard.installedTo, "D:\\Программы\\Demo") << Report();
+  EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete) << Report();
+}
+
+TEST_F(MessagesArrive, AClickThatChangesNothingIsNoSuccess) {
+  // The last block presses a button whose dialog does nothing with it.
+  PlayByMessages({WriteClicks("Справка", {{"Справка", ""}})});
+  ui().AdvanceTime(engine::speed::kReactDelay);
+  const sim::ScreenRect r = desktop().RectOf(wizard.dialog);
+  const WindowHandle button =
+      desktop().AddWindow(wizard.dialog, "Button", "Справка", {r.left + 10, r.top + 360, 75, 23});
+  desktop().SetButtonKind(button, platform::ButtonKind::Push);
+  RunUntilClosed(30000);
+  EXPECT_GE(desktop().posted.size(), 3u);
+  EXPECT_EQ(ui().exitCode, app::exit_code::kIncomplete);
+  EXPECT_NE(Report().find("Причина: окно не приняло нажатие"), std::string::npos) << Report();
+}
+
+}  // namespace
