@@ -68,9 +68,15 @@ struct HookEvent {
   Point point;     // screen pixels where it happened
   // For a press: the window under the point when it happened, before the
   // press reached it (the event may be taken later, when that window has
-  // already acted on it).
+  // already acted on it), and what the hook's snapshot made of it then.
   WindowHandle window = 0;
+  std::shared_ptr<const void> snapshot;
 };
+// Runs at a press on the hook's own thread, before the press reaches its
+// window; what it returns travels with the event. It may read other
+// programs' windows only: a window of this program answers on the
+// user-interface thread, which may be busy.
+using PressSnapshot = std::function<std::shared_ptr<const void>(const HookEvent&)>;
 
 // An installed global mouse hook; destroying it removes the hook, so every
 // way out of a recording (stop, close, an exception) unhooks.
@@ -179,13 +185,13 @@ class Desktop {
   virtual void PumpMessages() = 0;
 
   // Installs a global mouse hook whose events reach `onEvent` on this (the
-  // user-interface) thread, in the order they happened, as a rule before the
-  // window under the cursor gets them. The hook keeps working while this
-  // thread is busy (the system removes a hook that does not answer in time):
-  // the events of that time arrive in order when it is free again. Null when
-  // the system refuses the hook.
+  // user-interface) thread, in the order they happened, as soon as this
+  // thread is free: the hook procedure itself never waits for it, for the
+  // system silently removes a hook that does not answer in time. What a
+  // press must know of its window as it was is taken by `snapshot` (may be
+  // null). Null when the system refuses the hook.
   virtual std::unique_ptr<MouseHook> InstallMouseHook(
-      std::function<void(const HookEvent&)> onEvent) = 0;
+      std::function<void(const HookEvent&)> onEvent, PressSnapshot snapshot) = 0;
 
   // Calls `onChange` on this thread, soon after any window of another
   // program was created, shown, renamed, enabled or disabled, or the

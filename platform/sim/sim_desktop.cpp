@@ -33,7 +33,10 @@ uint32_t FlagsOf(platform::HookAction action, int button) {
 class SimMouseHook : public platform::MouseHook {
  public:
   SimMouseHook(SimDesktop& desktop, int id) : desktop_(desktop), id_(id) {}
-  ~SimMouseHook() override { desktop_.hooks_.erase(id_); }
+  ~SimMouseHook() override {
+    desktop_.hooks_.erase(id_);
+    if (desktop_.hooks_.empty()) desktop_.snapshot_ = nullptr;
+  }
 
  private:
   SimDesktop& desktop_;
@@ -74,7 +77,8 @@ bool SimDesktop::DeliverWindowEvents() {
 }
 
 std::unique_ptr<platform::MouseHook> SimDesktop::InstallMouseHook(
-    std::function<void(const platform::HookEvent&)> onEvent) {
+    std::function<void(const platform::HookEvent&)> onEvent, platform::PressSnapshot snapshot) {
+  if (snapshot) snapshot_ = std::move(snapshot);
   if (refuseHooks) {
     refuseHooks = false;
     return nullptr;
@@ -87,7 +91,11 @@ std::unique_ptr<platform::MouseHook> SimDesktop::InstallMouseHook(
 void SimDesktop::RunHooks(const platform::HookEvent& event) {
   if (hooks_.empty()) return;
   platform::HookEvent seen = event;
-  if (seen.action == platform::HookAction::Press) seen.window = WindowFromPoint(seen.point);
+  if (seen.action == platform::HookAction::Press) {
+    // The hook's own thread, before the press reaches the window.
+    seen.window = WindowFromPoint(seen.point);
+    if (snapshot_) seen.snapshot = snapshot_(seen);
+  }
   if (uiBusy_) {
     waitingHookEvents_.push_back(seen);
     return;

@@ -187,7 +187,8 @@ class SimDesktop : public platform::Desktop {
     if (onPump) onPump();
   }
   std::unique_ptr<platform::MouseHook> InstallMouseHook(
-      std::function<void(const platform::HookEvent&)> onEvent) override;
+      std::function<void(const platform::HookEvent&)> onEvent,
+      platform::PressSnapshot snapshot) override;
   std::string ClipboardText() const override { return clipboard; }
   platform::ScreenImage CaptureScreen() const override;
 
@@ -242,6 +243,7 @@ class SimDesktop : public platform::Desktop {
   platform::WindowHandle postedPressed_ = 0;
   platform::WindowHandle foreground_ = 0;
   std::map<int, std::function<void(const platform::HookEvent&)>> hooks_;
+  platform::PressSnapshot snapshot_;
   bool uiBusy_ = false;
   std::vector<platform::HookEvent> waitingHookEvents_;
   int nextHook_ = 1;

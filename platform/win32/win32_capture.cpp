@@ -2,8 +2,6 @@
 // global low-level hook, the clipboard's text, and pictures of the screen.
 #include "platform/win32/windows_api.h"
 
-#include <chrono>
-#include <condition_variable>
 #include <cwchar>
 #include <deque>
 #include <map>
@@ -24,14 +22,12 @@ using HookCallback = std::function<void(const platform::HookEvent&)>;
 // A low-level hook procedure gets no context of its own, so the installed
 // callbacks live in this table, which belongs to the user-interface thread.
 // Windows silently removes a low-level hook whose thread does not answer
-// within LowLevelHooksTimeout (at most a second on Windows 10 and later), and
-// that thread's message loop is what answers. So the hook runs on a thread of
-// its own that does nothing else; each event goes to the user-interface
-// thread through a message-only window, in order. For a press or a release
-// the hook thread waits a little for the user-interface thread to have taken
-// the event, so that the recorder sees the window under the press before the
-// window gets the press; when the user-interface thread is busy (a slow
-// launch), the wait ends early and the event is taken later, in its turn.
+// within LowLevelHooksTimeout (300 ms by default), and that thread's message
+// loop is what answers. So the hook runs on a thread of its own that does
+// nothing else and never waits for another: each event goes to the
+// user-interface thread through a message-only window, in order, and what a
+// press must know of its window as it was (its path, before the press
+// changes the page) is taken by the snapshot on the hook thread.
 struct HookTable {
   std::map<int, std::shared_ptr<HookCallback>> callbacks;
   int nextId = 1;
@@ -41,14 +37,11 @@ struct HookTable {
   HHOOK hook = nullptr;  // set and used on the hook thread
 
   std::mutex lock;
-  std::condition_variable taken;
-  std::deque<std::pair<uint64_t, platform::HookEvent>> queue;
-  uint64_t posted = 0, handled = 0;
+  std::deque<platform::HookEvent> queue;
+  platform::PressSnapshot snapshot;  // of the latest hook that takes one
 };
 
 constexpr UINT kHookEventMessage = WM_APP + 1;
-// Well inside the system's time-out.
-constexpr auto kHandOverWait = std::chrono::milliseconds(300);
 
 HookTable& Hooks() {
   static HookTable table;
@@ -93,19 +86,14 @@ LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
   if (message != kHookEventMessage) return DefWindowProcW(window, message, wp, lp);
   HookTable& table = Hooks();
   for (;;) {
-    std::pair<uint64_t, platform::HookEvent> next;
+    platform::HookEvent next;
     {
       std::lock_guard<std::mutex> guard(table.lock);
       if (table.queue.empty()) break;
-      next = table.queue.front();
+      next = std::move(table.queue.front());
       table.queue.pop_front();
     }
-    Dispatch(table, next.second);
-    {
-      std::lock_guard<std::mutex> guard(table.lock);
-      table.handled = next.first;
-    }
-    table.taken.notify_all();
+    Dispatch(table, next);
   }
   return 0;
 }
@@ -119,16 +107,24 @@ LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wp, LPARAM lp) {
       // The window under a press as it is before the press reaches it.
       if (event->action == platform::HookAction::Press) {
         event->window = FromHwnd(WindowFromPoint(info.pt));
+        platform::PressSnapshot snapshot;
+        {
+          std::lock_guard<std::mutex> guard(table.lock);
+          snapshot = table.snapshot;
+        }
+        if (snapshot) {
+          try {
+            event->snapshot = snapshot(*event);
+          } catch (...) {
+            // Nothing may unwind into the system; the press goes without.
+          }
+        }
       }
-      std::unique_lock<std::mutex> guard(table.lock);
-      const uint64_t id = ++table.posted;
-      table.queue.emplace_back(id, *event);
-      guard.unlock();
+      {
+        std::lock_guard<std::mutex> guard(table.lock);
+        table.queue.push_back(std::move(*event));
+      }
       PostMessageW(table.receiver, kHookEventMessage, 0, 0);
-      if (event->action != platform::HookAction::Move) {
-        guard.lock();
-        table.taken.wait_for(guard, kHandOverWait, [&] { return table.handled >= id; });
-      }
     }
   }
   return CallNextHookEx(table.hook, code, wp, lp);
@@ -178,17 +174,12 @@ bool StartHookThread(HookTable& table) {
 void StopHookThread(HookTable& table) {
   if (!table.thread) return;
   PostThreadMessageW(table.threadId, WM_QUIT, 0, 0);
-  // The hook thread may wait for us to take an event: release it first.
-  {
-    std::lock_guard<std::mutex> guard(table.lock);
-    table.handled = table.posted;
-  }
-  table.taken.notify_all();
   WaitForSingleObject(table.thread, 2000);
   CloseHandle(table.thread);
   table.thread = nullptr;
   std::lock_guard<std::mutex> guard(table.lock);
   table.queue.clear();  // events of a recording that has ended
+  table.snapshot = nullptr;
 }
 
 // One installed callback; destroying it removes the callback, and the
@@ -218,8 +209,13 @@ struct GdiObject {
 
 }  // namespace
 
-std::unique_ptr<platform::MouseHook> Win32Desktop::InstallMouseHook(HookCallback onEvent) {
+std::unique_ptr<platform::MouseHook> Win32Desktop::InstallMouseHook(
+    HookCallback onEvent, platform::PressSnapshot snapshot) {
   HookTable& table = Hooks();
+  if (snapshot) {
+    std::lock_guard<std::mutex> guard(table.lock);
+    table.snapshot = std::move(snapshot);
+  }
   // Journal hooks never fire under Wine and are gone from recent Windows;
   // the low-level hook sees the same input, injected input included.
   if (!table.thread && !StartHookThread(table)) return nullptr;

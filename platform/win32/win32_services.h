@@ -109,7 +109,8 @@ class Win32Desktop : public platform::Desktop {
   std::string SendGetText(platform::WindowHandle window, int maxChars) const override;
   void PumpMessages() override;
   std::unique_ptr<platform::MouseHook> InstallMouseHook(
-      std::function<void(const platform::HookEvent&)> onEvent) override;
+      std::function<void(const platform::HookEvent&)> onEvent,
+      platform::PressSnapshot snapshot) override;
   std::unique_ptr<platform::WindowWatch> WatchWindows(WindowEventHandler onChange) override;
   std::string ClipboardText() const override;
   platform::ScreenImage CaptureScreen() const override;

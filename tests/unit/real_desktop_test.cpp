@@ -291,11 +291,14 @@ TEST_F(EngineTest, ClicksMadeWhileTheProgramIsBusyAreRecordedInOrderOnTheirWindo
   UserClick(wizard.next);
   UserClick(wizard.next);
   ASSERT_EQ(wizard.page(), 3);  // the install page: its Next is disabled now
+  wizard.FinishInstalling();
+  UserClick(wizard.next);  // the last page: the same button reads "&Готово" now
+  ASSERT_EQ(desktop().WindowText(wizard.next), "&Готово");
   desktop().SetUiThreadBusy(false);
   bar().imgStop.Click();
   script::ScriptBuffer saved = LoadSaved();
-  ASSERT_EQ(saved.header().blockCount, 2);
-  for (int i = 0; i < 2; ++i) {
+  ASSERT_EQ(saved.header().blockCount, 3);
+  for (int i = 0; i < 3; ++i) {
     ASSERT_TRUE(saved.ReadNextBlock());
     ASSERT_EQ(saved.block.windowPath.size(), 2u);
     EXPECT_EQ(saved.block.windowPath[1].className, "Button");

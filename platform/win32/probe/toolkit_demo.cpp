@@ -124,13 +124,17 @@ class FrmDemo : public ui::Form {
     onLoad = [this] {
       tmrTick.SetEnabled(true);
       frmShape.Show();
-      hook_ = desktop_.InstallMouseHook([this](const platform::HookEvent& e) {
-        if (e.action == platform::HookAction::Move) return;
-        // What is under the point before the press reaches it.
-        const platform::WindowHandle under = desktop_.WindowFromPoint(e.point);
-        Log(std::string(e.action == platform::HookAction::Press ? "hook press " : "hook release ") +
-            Numbers({e.button, e.point.x, e.point.y}) + " " + desktop_.WindowText(under));
-      });
+      hook_ = desktop_.InstallMouseHook(
+          [this](const platform::HookEvent& e) {
+            if (e.action == platform::HookAction::Move) return;
+            // What was under the point before the press reached it.
+            const platform::WindowHandle under =
+                e.window != 0 ? e.window : desktop_.WindowFromPoint(e.point);
+            Log(std::string(e.action == platform::HookAction::Press ? "hook press "
+                                                                     : "hook release ") +
+                Numbers({e.button, e.point.x, e.point.y}) + " " + desktop_.WindowText(under));
+          },
+          nullptr);
       Log(hook_ ? "hook installed" : "hook refused");
     };
     onMouseDown = [this](const ui::MouseInfo& m) {
