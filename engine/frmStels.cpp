@@ -146,7 +146,9 @@ void FrmStels::KeepOnTop() {
 }
 
 void FrmStels::PositionForm() {
-  const int left = (app_.platform.system.ScreenWidth() - kStripWidth) / 2;
+  const int dpi = app_.platform.ui.Dpi();
+  const int screenWidth = ui::FromScreenPixels(app_.platform.system.ScreenWidth(), dpi);
+  const int left = (screenWidth - kStripWidth) / 2;
   SetBounds({left, kTop, kStripWidth, kStripHeight});
   // The strip and the panel, without the band between them.
   SetRegion({{0, 0, kStripWidth, kStripHeight}, {0, kPanelTop, kStripWidth, kPanelHeight}});
@@ -217,10 +219,13 @@ bool FrmStels::OnQueryClose(ui::CloseReason reason) {
   return !IsOpen();
 }
 
+// The press point is in screen pixels, the bar's bounds at 96 dots per inch.
 void FrmStels::MoveAwayFrom(platform::Point screen) {
   const ui::Rect b = bounds();
-  if (screen.y < b.y || screen.y >= b.y + b.height) return;
-  const int screenHeight = app_.platform.system.ScreenHeight();
+  const int dpi = app_.platform.ui.Dpi();
+  const int y = ui::FromScreenPixels(screen.y, dpi);
+  if (y < b.y || y >= b.y + b.height) return;
+  const int screenHeight = ui::FromScreenPixels(app_.platform.system.ScreenHeight(), dpi);
   const bool atTop = b.y + b.height / 2 < screenHeight / 2;
   // Clear of a taskbar at the bottom, as far from the point as the screen allows.
   constexpr int kBottomMargin = 48;

@@ -210,6 +210,18 @@ enum class FormState { Closed, Hidden, Shown };
 // Why a form is asked to close.
 enum class CloseReason { User, Program, SessionEnd };
 
+// Form bounds are in pixels at 96 dots per inch and shown scaled to the
+// screen's; these turn one into the other, rounding as MulDiv does.
+inline int ToScreenPixels(int v, int dpi) {
+  const long long scaled = static_cast<long long>(v) * dpi;
+  return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : -((-scaled + 48) / 96));
+}
+inline int FromScreenPixels(int v, int dpi) {
+  if (dpi <= 0) return v;
+  const long long scaled = static_cast<long long>(v) * 96;
+  return static_cast<int>(scaled >= 0 ? (scaled + dpi / 2) / dpi : -((-scaled + dpi / 2) / dpi));
+}
+
 class Form {
  public:
   Form(Backend& ui, std::string name);

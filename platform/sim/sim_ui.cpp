@@ -63,7 +63,11 @@ void SimUi::FormChanged(ui::Form& form) {
   if (it == windows_.end()) return;
   const ui::Rect& b = form.bounds();
   desktop_.SetCaption(it->second, form.caption());
-  desktop_.MoveWindow(it->second, {std::max(b.x, 0), std::max(b.y, 0), b.width, b.height});
+  // Shown scaled to the screen, as the Windows backend does.
+  desktop_.MoveWindow(it->second,
+                      {std::max(ui::ToScreenPixels(b.x, dpi), 0),
+                       std::max(ui::ToScreenPixels(b.y, dpi), 0), ui::ToScreenPixels(b.width, dpi),
+                       ui::ToScreenPixels(b.height, dpi)});
 }
 
 void SimUi::TimerChanged(ui::Form& form, ui::Timer& timer) {

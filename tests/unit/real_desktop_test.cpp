@@ -119,6 +119,25 @@ TEST_F(RealDesktop, TheControlBarOverThePressPointStepsAsideAtOnce) {
   EXPECT_TRUE(desktop().IsTopmost(bar().handle()));
 }
 
+TEST_F(RealDesktop, AtOneHundredFiftyPercentTheBarStepsAsideAndStaysOnTheScreen) {
+  ui().dpi = 144;
+  machine().system.screenWidth = desktop().screenWidth = 1536;
+  machine().system.screenHeight = desktop().screenHeight = 1152;
+  Play({WriteScript("Demo", wizard.options().programPath)});
+  ui().AdvanceTime(100);
+  const sim::ScreenRect bar0 = desktop().RectOf(bar().handle());
+  EXPECT_NEAR(bar0.left + bar0.width / 2, 1536 / 2, 2) << "centred on the screen";
+  // The bar (at 96 dpi: 457 x 43) lies over the Next button's pixels.
+  const Point press = desktop().ClientToScreen(wizard.next, {10, 10});
+  bar().SetBounds({press.x * 2 / 3 - 100, press.y * 2 / 3 - 10, 457, 43});
+  ASSERT_TRUE(script::IsControlBarWindow(app(), desktop().WindowFromPoint(press)));
+  ui().AdvanceTime(500);
+  EXPECT_EQ(wizard.page(), 2);
+  const sim::ScreenRect moved = desktop().RectOf(bar().handle());
+  EXPECT_FALSE(moved.Contains(press));
+  EXPECT_LE(moved.top + moved.height, 1152);
+}
+
 TEST_F(RealDesktop, AWizardOnAMonitorLeftOfThePrimaryOneIsPressedWhereItIs) {
   desktop().otherMonitors = {{-1280, -200, 1280, 1024}};
   wizard.MoveTo(-1100, -100);
