@@ -33,6 +33,15 @@ FrmNew::FrmNew(app::App& app)
   minimizeBox = false;
   BuildControls();
   onLoad = [this] { OnLoad(); };
+  // The close box is Cancel: a program chosen and then abandoned is no
+  // longer the pending package's.
+  onQueryClose = [this](ui::CloseReason reason) {
+    if (reason == ui::CloseReason::User) {
+      app_.pendingPackage.programPath.clear();
+      main_.Show();
+    }
+    return true;
+  };
 }
 
 void FrmNew::BuildControls() {

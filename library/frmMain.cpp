@@ -97,6 +97,7 @@ std::string FrmMain::ScriptPathOfName(const std::string& name) const {
 }
 
 void FrmMain::LoadList() {
+  ++listGeneration_;
   List1.ClearItems();
   tipTexts_.clear();
   lastTipIndex_ = -2;
@@ -158,7 +159,10 @@ void FrmMain::LoadTipText() {
   widgets::FrmProgresBar progress(app_);
   progress.Show();
   tipTexts_.assign(size_t(count), std::string());
-  for (int i = 0; i < count; ++i) {
+  // The progress lets the user act meanwhile: a list loaded again (another
+  // folder chosen) reads its own hints, and this reading stops.
+  const int generation = listGeneration_;
+  for (int i = 0; i < count && generation == listGeneration_ && i < int(tipTexts_.size()); ++i) {
     if (!app::PathExists(app_.platform.files, ScriptPathOf(i))) {
       tipTexts_[i] = "Файл не найден";
       continue;
@@ -167,9 +171,10 @@ void FrmMain::LoadTipText() {
     bar.Max = count;
     bar.Value = i + 1;
     bar.ShowProgress(progress.pctProgres);
+    if (generation != listGeneration_) break;
     tipTexts_[i] = TipFor(i);
   }
-  lblStatus.SetText("");
+  if (generation == listGeneration_) lblStatus.SetText("");
   progress.Close();
 }
 

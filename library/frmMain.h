@@ -94,6 +94,7 @@ class FrmMain : public ui::Form {
   ScriptFiles scriptFiles_;  // as the last LoadList found them
   std::vector<std::string> tipTexts_;
   int lastTipIndex_ = -2;
+  int listGeneration_ = 0;  // grows with every LoadList
 };
 
 }  // namespace library

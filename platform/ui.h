@@ -347,6 +347,9 @@ class Backend {
 
   // Runs the message loop until the last form has closed; returns the exit code.
   virtual int Run() = 0;
+  // Lets the messages that wait now run, for a long loop on this thread
+  // (what the user does meanwhile may run the loop's own code again).
+  virtual void ProcessPendingEvents() = 0;
   // The code that Run returns (0 unless set).
   virtual void SetExitCode(int code) = 0;
 };

@@ -32,6 +32,8 @@ void ClsPBar::ShowProgress(ui::DrawnPicture& host) {
   ops.push_back(ui::DrawOp::CentredText({0, 0, width_, height_}, percent, textColor_));
   host.SetDrawing(std::move(ops));
   lastReached_ = reached;
+  // The caller is a long loop: the window stays responsive meanwhile.
+  host.form().backend().ProcessPendingEvents();
 }
 
 }  // namespace widgets

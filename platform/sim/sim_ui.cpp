@@ -82,6 +82,12 @@ void SimUi::Schedule(long long ms, std::function<void()> action) {
   scheduled_.emplace(nowMs + std::max(ms, 0LL), std::move(action));
 }
 
+void SimUi::ProcessPendingEvents() {
+  ++pendingEventRuns;
+  desktop_.DeliverWindowEvents();
+  if (onPendingEvents) onPendingEvents();
+}
+
 void SimUi::Suspend(long long ms) {
   nowMs += ms;
   std::multimap<long long, std::function<void()>> shifted;

@@ -72,6 +72,10 @@ class SimUi : public ui::Backend {
     ++runCalls;
     return exitCode;
   }
+  // What the user does while a long loop lets pending events run.
+  std::function<void()> onPendingEvents;
+  int pendingEventRuns = 0;
+  void ProcessPendingEvents() override;
   void SetExitCode(int code) override { exitCode = code; }
   void RegionChanged(ui::Form&) override {}
   void FocusControl(ui::Form&, ui::Control& control, bool selectAll) override {

@@ -234,6 +234,20 @@ int Win32Ui::Run() {
   return exitCode_;
 }
 
+void Win32Ui::ProcessPendingEvents() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop that waits for it
+      return;
+    }
+    if (!TranslateForActiveWindow(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
 void Win32Ui::RegionChanged(ui::Form& form) {
   if (FormWindow* fw = Find(form)) ApplyRegion(*fw);
 }

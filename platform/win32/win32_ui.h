@@ -40,6 +40,7 @@ class Win32Ui : public ui::Backend {
   int ItemFromPoint(const ui::Form& form, const ui::Control& list, int x, int y) const override;
   int Run() override;
   void SetExitCode(int code) override { exitCode_ = code; }
+  void ProcessPendingEvents() override;
 
   struct FormWindow;  // per open form: its window, controls, timers and menu
 

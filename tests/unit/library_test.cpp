@@ -89,6 +89,24 @@ TEST_F(Library, LoadsTheFolderInItsStoredOrderWithHints) {
   EXPECT_EQ(main().List1.tooltip(), "a - Архиватор");
 }
 
+TEST_F(Library, TheWindowTakesEventsWhileItReadsTheHintsAndAnotherFolderReadsItsOwn) {
+  for (int i = 0; i < 40; ++i) AddScript("пакет " + std::to_string(i));
+  files().MakeFolders("C:\\Другая");
+  files().PutFile("C:\\Другая\\один.OVS", files().ReadFile(Path("пакет 1")).value());
+  ui().onPendingEvents = [&] {
+    if (app().scriptFolder != kLibrary) return;
+    // The user picks another folder while the hints are read.
+    app().scriptFolder = "C:\\Другая";
+    main().LoadList();
+    main().LoadTipText();
+  };
+  main().Show();
+  EXPECT_GT(ui().pendingEventRuns, 0);
+  EXPECT_EQ(Lines(), std::vector<std::string>{"один"});
+  EXPECT_EQ(main().tipTexts(), std::vector<std::string>{"один"});
+  EXPECT_EQ(main().lblStatus.text(), "");
+}
+
 TEST_F(Library, AFolderThatIsGoneAsksForAnother) {
   app().settings.Save(app::setting::kFolderOvs, "C:\\Нет такой");
   main().Show();
@@ -254,6 +272,20 @@ TEST_F(PackageDialog, NewPackageChecksInOrderThenRecords) {
   EXPECT_TRUE(app().recordingMode);
   EXPECT_TRUE(app().ControlBar().IsVisible());
   EXPECT_FALSE(main().IsVisible());
+}
+
+TEST_F(PackageDialog, TheCloseBoxIsCancel) {
+  main().Show();
+  app().settings.Save(app::setting::kFirstTip, "1");
+  ui().fileDialogAnswers = {std::string("C:\\Setup\\setup.exe")};
+  Open(false, [&](dialogs::FrmNew& d) {
+    d.cmdBrowse.Click();
+    EXPECT_EQ(app().pendingPackage.programPath, "C:\\Setup\\setup.exe");
+    d.Close(ui::CloseReason::User);
+  });
+  EXPECT_EQ(app().pendingPackage.programPath, "");
+  EXPECT_FALSE(app().ControlBar().IsOpen());
+  EXPECT_TRUE(main().IsVisible());
 }
 
 TEST_F(PackageDialog, TextsTheCodePageCannotHoldAreRefusedAtTheFieldAtFault) {
