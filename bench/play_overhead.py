@@ -3,7 +3,8 @@
 
 For each setup wizard of the end-to-end tests (the NSIS wizard, the
 property-sheet wizard sheet_wizard.exe, the Windows Installer package of
-msi_package.py), installs under Wine twice per round: once in the setup's
+msi_package.py, and the NSIS wizard run from %TEMP% by the loader of
+loader.nsi, which it waits for), installs under Wine twice per round: once in the setup's
 silent mode (`/S /D=<folder>`; `msiexec /i <package> /qn INSTALLDIR=<folder>`),
 once through `orvanta.exe /PLAY <script> /SPEED 0 /REPORT <file>` with a
 script that clicks through the whole wizard. The figure per wizard is
@@ -19,7 +20,7 @@ failure makes it some 50 ms longer than the end of a run that completes),
 and the overhead per block beyond that fixed cost, which is roughly what the
 player itself adds.
 
-    bench/play_overhead.py [--rounds N] [--wizard nsis|sheet|msi ...]
+    bench/play_overhead.py [--rounds N] [--wizard nsis|sheet|msi|loader ...]
                            [--against OTHER/orvanta.exe]
 
 Three rounds per wizard by default; `--rounds 10` is the full run.
@@ -125,8 +126,20 @@ class MsiWizard(Wizard):
                 f'INSTALLDIR={session.windows_path(self.folder)}\\')
 
 
+class LoaderWizard(Wizard):
+    """The NSIS wizard run by a loader from a copy under %TEMP%, waited for."""
+    PRODUCT = "Bench Loaded"
+
+    def prepare(self, session):
+        self.setup = self.work / "loader.exe"
+        wizard = setups.build_installer("wizard.nsi", session.work_dir, PRODUCT=self.PRODUCT)
+        shutil.copyfile(setups.build_installer("loader.nsi", session.work_dir, WIZARD=wizard),
+                        self.setup)
+        self.blocks = setups.wizard_blocks(self.PRODUCT, session.windows_path(self.folder))
+
+
 WIZARDS = {"nsis": (NsisWizard, "NSIS wizard"), "sheet": (SheetWizard, "property-sheet wizard"),
-           "msi": (MsiWizard, "MSI wizard")}
+           "msi": (MsiWizard, "MSI wizard"), "loader": (LoaderWizard, "loader of the NSIS wizard")}
 
 
 def timed(session, command_line, folder):
