@@ -91,14 +91,25 @@ class PlayerTest : public EngineTest {
   // `secondText`: the text the second block puts into its button.
   std::string WriteScript(const std::string& name, const std::string& program, int clicks = 4,
                           const std::string& secondText = "") {
+    std::vector<std::pair<std::string, std::string>> blocks;
+    for (int i = 0; i < clicks; ++i) {
+      blocks.emplace_back(i + 1 == clicks ? "&Готово" : "&Далее >", i == 1 ? secondText : "");
+    }
+    return WriteClicks(name, program, blocks);
+  }
+  // A script of clicks into the wizard's windows, named by their caption
+  // ("Edit" for its folder field), each with the text its block puts in.
+  std::string WriteClicks(const std::string& name, const std::string& program,
+                          const std::vector<std::pair<std::string, std::string>>& clicks) {
     script::ScriptBuffer& s = app().script;
     s.NewScript("");
-    for (int i = 0; i < clicks; ++i) {
+    for (const auto& [window, text] : clicks) {
       s.BeginBlock();
+      const bool edit = window == "Edit";
       s.block.windowPath = {{"#32770", wizard.options().caption, 1},
-                            {"Button", i + 1 == clicks ? "&Готово" : "&Далее >", 1}};
+                            {edit ? "Edit" : "Button", edit ? "" : window, 1}};
       s.block.mouseEvents = {{1, act::kPress, 10, 10}, {1, act::kRelease, 0, 0}};
-      s.block.blockText = i == 1 ? secondText : "";
+      s.block.blockText = text;
       s.AppendBlock();
     }
     s.AppendProgramPath(program);

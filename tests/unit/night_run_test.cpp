@@ -196,28 +196,6 @@ class MessagesArrive : public NightRun {
     app().unattended = app::UnattendedRun{0, 30, kReport, /*messages=*/true};
     Play(std::move(scripts));
   }
-  // A script of clicks on the wizard's windows, each with its text.
-  std::string WriteClicks(const std::string& name,
-                          const std::vector<std::pair<std::string, std::string>>& clicks) {
-    script::ScriptBuffer& s = app().script;
-    s.NewScript("");
-    for (const auto& [window, text] : clicks) {
-      s.BeginBlock();
-      const std::string cls = window == "Edit" ? "Edit" : "Button";
-      s.block.windowPath = {{"#32770", wizard.options().caption, 1},
-                            {cls, window == "Edit" ? "" : window, 1}};
-      s.block.mouseEvents = {{1, act::kPress, 5, 5}, {1, act::kRelease, 0, 0}};
-      s.block.blockText = text;
-      s.AppendBlock();
-    }
-    s.AppendProgramPath(wizard.options().programPath);
-    s.AppendParameters("");
-    s.AppendTimeStamp();
-    s.ScrambleBuffer();
-    const std::string path = std::string(kLibrary) + "\\" + name + ".OVS";
-    machine().files.PutFile(path, s.bytes());
-    return path;
-  }
   // A notifier of another program takes the foreground from the wizard.
   void Notifier() {
     const WindowHandle w = desktop().AddWindow(0, "Notifier", "Обновление", {0, 700, 300, 60});
@@ -227,11 +205,12 @@ class MessagesArrive : public NightRun {
 
 TEST_F(MessagesArrive, AClickThatAnInactiveDialogIgnoredIsSentAgainAndATextThatWasLostIsPutAgain) {
   const std::string next = fake::FakeWizard::kNextCaption;
-  PlayByMessages({WriteClicks("Demo", {{next, ""},
-                                       {"Edit", "D:\\Программы\\Demo"},
-                                       {next, ""},
-                                       {next, ""},
-                                       {fake::FakeWizard::kFinishCaption, ""}})});
+  PlayByMessages({WriteClicks("Demo", wizard.options().programPath,
+                              {{next, ""},
+                               {"Edit", "D:\\Программы\\Demo"},
+                               {next, ""},
+                               {next, ""},
+                               {fake::FakeWizard::kFinishCaption, ""}})});
   ui().AdvanceTime(engine::speed::kReactDelay);
   Notifier();
   desktop().lostTexts = 1;
@@ -244,7 +223,7 @@ TEST_F(MessagesArrive, AClickThatAnInactiveDialogIgnoredIsSentAgainAndATextThatW
 
 TEST_F(MessagesArrive, AClickThatChangesNothingIsNoSuccess) {
   // The last block presses a button whose dialog does nothing with it.
-  PlayByMessages({WriteClicks("Справка", {{"Справка", ""}})});
+  PlayByMessages({WriteClicks("Справка", wizard.options().programPath, {{"Справка", ""}})});
   ui().AdvanceTime(engine::speed::kReactDelay);
   const sim::ScreenRect r = desktop().RectOf(wizard.dialog);
   const WindowHandle button =
