@@ -483,11 +483,17 @@ void Player::FinishBlock(platform::WindowHandle target, script::Gesture gesture)
 
 // The text is in when the window reads it back, or at least no longer what it
 // was (a field that formats what it is given, a serial number with dashes).
+// A window that reads back nothing cannot tell (a password field gives
+// another program no text), nor can one that is gone (the next block shows
+// whether its wizard went on); one that does not answer has not taken it.
 bool Player::TextArrived(platform::WindowHandle target, const std::string& before) const {
+  const platform::Desktop& desktop = app_.platform.desktop;
+  if (!desktop.IsWindow(target)) return true;
+  if (!desktop.IsResponding(desktop.RootWindow(target))) return false;
   std::string wanted = app_.script.block.blockText;
   while (!wanted.empty() && wanted.back() == '\0') wanted.pop_back();
   const std::string now = script::ReadWindowText(app_, target);
-  return now == wanted || now != before;
+  return now == wanted || now != before || now.empty();
 }
 
 size_t Player::PictureOfSetup() const {
