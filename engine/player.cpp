@@ -10,6 +10,7 @@
 #include "engine/frmStels.h"
 #include "engine/run_report.h"
 #include "engine/window_finder.h"
+#include "engine/window_likeness.h"
 #include "library/frmMain.h"
 
 namespace engine {
@@ -114,6 +115,8 @@ void Player::Reset() {
   previousWaitSinceMs_ = -1;
   failures_.clear();
   byMessages_.clear();
+  byLikeness_.clear();
+  likelyTarget_ = 0;
 }
 
 void Player::ReadSpeedSetting() {
@@ -240,6 +243,7 @@ void Player::NextDo() {
     broughtForward_ = false;
     lostPresses_ = 0;
     unconfirmed_ = {};
+    likelyTarget_ = 0;
     waiting_ = Waiting::None;
     waitingSinceMs_ = app_.platform.system.AwakeTimeMs();
     return;
@@ -298,8 +302,7 @@ void Player::Step(bool reacting) {
     inStepTick_ = false;
     return;
   }
-  const platform::WindowHandle target =
-      FindTargetWindow(app_.platform.desktop, app_.platform.system, app_.script.block.windowPath);
+  const platform::WindowHandle target = FindTarget();
   // A control on a hidden page (a property sheet keeps the pages it showed)
   // is not the one to press: the recorded page has not come yet.
   const bool found = target != 0 && app_.platform.desktop.IsVisible(target);
@@ -309,6 +312,48 @@ void Player::Step(bool reacting) {
     OnTargetFound(target, reacting);
   }
   inStepTick_ = false;
+}
+
+platform::WindowHandle Player::FindTarget() {
+  const platform::WindowHandle exact =
+      FindTargetWindow(app_.platform.desktop, app_.platform.system, app_.script.block.windowPath);
+  // A recorded window that is there, even hidden (a property sheet's page not
+  // shown yet), is the one: nothing else is looked for.
+  if (exact != 0) return exact;
+  return FindLikelyTarget();
+}
+
+// Only among the setup's own windows: without a process to follow, any
+// program's look-alike could be taken.
+platform::WindowHandle Player::FindLikelyTarget() {
+  const platform::Process* setup = app_.setupProcess.get();
+  const long long missingMs = app_.platform.system.AwakeTimeMs() - waitingSinceMs_;
+  if (!setup || missingMs < speed::kLikenessDelaysMs[speedIndex_]) return 0;
+  const script::CurrentBlock& block = app_.script.block;
+  platform::Point press;
+  for (const script::MouseEvent& e : block.mouseEvents) {
+    if (e.action == script::action::kPress) {
+      press = {e.x, e.y};
+      break;
+    }
+  }
+  std::map<unsigned, bool> owned;  // by process id
+  const auto ownedBySetup = [&](unsigned process) {
+    auto known = owned.find(process);
+    if (known == owned.end()) known = owned.emplace(process, setup->Owns(process)).first;
+    return known->second;
+  };
+  const LikelyWindow likely = FindLikelyWindow(app_.platform.desktop, app_.platform.system,
+                                               block.windowPath, ownedBySetup, press);
+  likelyTarget_ = likely.window;
+  if (likely.window != 0) {
+    // Described before the press changes it.
+    WindowPath pressed;
+    DescribeWindow(app_.platform.desktop, app_.platform.system, likely.window, pressed);
+    likelyPressed_ = DescribePath(pressed);
+    likelyWhy_ = likely.why.empty() ? "тот же путь среди окон программы установки" : likely.why;
+  }
+  return likely.window;
 }
 
 // The window of the last gesture, with no window event since: the wizard
@@ -460,6 +505,7 @@ void Player::PutTextAndFinish(platform::WindowHandle target, script::Gesture ges
 void Player::FinishBlock(platform::WindowHandle target, script::Gesture gesture) {
   script::CurrentBlock& block = app_.script.block;
   const std::vector<script::MouseEvent> played = block.mouseEvents;
+  if (target != 0 && target == likelyTarget_) NoteFoundByLikeness();
   bar_.tmrDo.SetEnabled(false);
   NextDo();
   waitCountdown_ = kQuietTicksAfterBlock;
@@ -479,6 +525,12 @@ void Player::FinishBlock(platform::WindowHandle target, script::Gesture gesture)
   awaitingTick_ = gesture == script::Gesture::PlayedByMessages ||
                   (gesture == script::Gesture::Played && button);
   if (ReactsAtOnce()) bar_.tmrReact.SetEnabled(true);
+}
+
+void Player::NoteFoundByLikeness() {
+  byLikeness_.push_back({app_.statistics.entries().size(), CurrentName(),
+                         app_.script.blocksRead(), app_.script.header().blockCount,
+                         DescribePath(app_.script.block.windowPath), likelyPressed_, likelyWhy_});
 }
 
 // The text is in when the window reads it back, or at least no longer what it
@@ -734,7 +786,7 @@ bool Player::ReportWanted() const {
 void Player::SaveReport(const std::string& closingLine) {
   if (!ReportWanted()) return;
   const std::string& path = app_.unattended->reportPath;
-  std::string text = ReportText(app_.statistics.StatLines(), failures_, byMessages_, path);
+  std::string text = ReportText(app_.statistics.StatLines(), failures_, byMessages_, byLikeness_, path);
   if (!closingLine.empty()) text += (text.empty() ? "" : "\r\n") + closingLine + "\r\n";
   WriteReport(app_, path, text);
 }

@@ -35,6 +35,15 @@ struct PackageByMessages {
   std::string name;
 };
 
+// A block whose window was not found as recorded but by likeness (a setup's
+// next version): what was recorded, what was pressed, and why.
+struct BlockByLikeness {
+  size_t line = 0;
+  std::string name;
+  int block = 0, blockCount = 0;
+  std::string recorded, pressed, why;
+};
+
 namespace speed {
 constexpr int kIntervals[] = {100, 250, 500};  // fast, medium, slow
 constexpr int kSearchInterval = 500;
@@ -42,6 +51,9 @@ constexpr int kMissesBeforeSlowSearch = 10;
 // At the fast speed a window event runs the step this soon, so that a burst
 // of events (a page being built) makes one step.
 constexpr int kReactDelay = 10;
+// A block's window not found as recorded this long is looked for by
+// likeness; a slower speed gives a slow wizard longer.
+constexpr long long kLikenessDelaysMs[] = {2000, 3000, 4000};
 }  // namespace speed
 
 class Player {
@@ -79,6 +91,7 @@ class Player {
   bool paused() const { return paused_; }
   const std::vector<PackageFailure>& failures() const { return failures_; }
   const std::vector<PackageByMessages>& playedByMessages() const { return byMessages_; }
+  const std::vector<BlockByLikeness>& foundByLikeness() const { return byLikeness_; }
 
  private:
   enum class Waiting { None, NotFound, NotReady, Covered };
@@ -100,6 +113,10 @@ class Player {
   void ForgetEventsSoFar();  // before a press: only later events tell what it did
   bool ClickHadNoEffect() const;
   void ReplayLastClick();
+  // The block's window as recorded, or, once it has been missing a while, the
+  // setup's window most like it.
+  platform::WindowHandle FindTarget();
+  platform::WindowHandle FindLikelyTarget();
   void OnTargetFound(platform::WindowHandle target, bool reacting);
   void OnTargetMissing();
   void OnTargetNotReady();
@@ -108,6 +125,7 @@ class Player {
   // The block's text, read back; the block counts as played once it is in.
   void PutTextAndFinish(platform::WindowHandle target, script::Gesture gesture);
   void FinishBlock(platform::WindowHandle target, script::Gesture gesture);
+  void NoteFoundByLikeness();
   // A click or text sent as window messages that has shown no sign of
   // arriving: looked at again, sent again, and in the end given up.
   void ConfirmUnconfirmed();
@@ -198,6 +216,10 @@ class Player {
   long long previousWaitSinceMs_ = -1;  // -1: not waiting for the previous setup
   std::vector<PackageFailure> failures_;
   std::vector<PackageByMessages> byMessages_;
+  std::vector<BlockByLikeness> byLikeness_;
+  // The current block's window as found by likeness, and why it was taken.
+  platform::WindowHandle likelyTarget_ = 0;
+  std::string likelyPressed_, likelyWhy_;
 };
 
 }  // namespace engine

@@ -19,35 +19,33 @@ std::optional<std::string> MatchText(const std::string& s) {
   return s;
 }
 
-// A text stored with length 0 may read back as a single NUL.
-std::string WithoutTrailingNul(std::string s) {
-  if (!s.empty() && s.back() == '\0') s.pop_back();
-  return s;
-}
-
-// A text as the script stores it and reads it back.
-std::string Stored(const platform::System& system, const std::string& s) {
-  return system.FromAnsi(system.ToAnsi(s));
-}
-
 // FindWindowEx with class and caption compared in their stored form (the
 // class, as by the system, without regard to case).
 WindowHandle NextMatch(const platform::Desktop& desktop, const platform::System& system,
                        WindowHandle parent, WindowHandle after, const std::string& className,
                        const std::optional<std::string>& caption) {
-  const std::string cls = Stored(system, className);
+  const std::string cls = StoredText(system, className);
   const std::optional<std::string> cap =
-      caption ? std::optional<std::string>(Stored(system, *caption)) : std::nullopt;
+      caption ? std::optional<std::string>(StoredText(system, *caption)) : std::nullopt;
   for (WindowHandle w = desktop.FindWindow(parent, after, "", std::nullopt); w != 0;
        w = desktop.FindWindow(parent, w, "", std::nullopt)) {
-    if (!cls.empty() && !text::EqualsNoCase(Stored(system, desktop.ClassName(w)), cls)) continue;
-    if (cap && Stored(system, desktop.WindowText(w)) != *cap) continue;
+    if (!cls.empty() && !text::EqualsNoCase(StoredText(system, desktop.ClassName(w)), cls)) continue;
+    if (cap && StoredText(system, desktop.WindowText(w)) != *cap) continue;
     return w;
   }
   return 0;
 }
 
 }  // namespace
+
+std::string StoredText(const platform::System& system, const std::string& s) {
+  return system.FromAnsi(system.ToAnsi(s));
+}
+
+std::string RecordedText(const std::string& s) {
+  if (!s.empty() && s.back() == '\0') return s.substr(0, s.size() - 1);
+  return s;
+}
 
 void DescribeWindow(const platform::Desktop& desktop, const platform::System& system,
                     WindowHandle window, WindowPath& path) {
@@ -102,8 +100,8 @@ WindowHandle FindTargetWindow(const platform::Desktop& desktop, const platform::
                               const WindowPath& path) {
   WindowHandle parent = 0, w = 0;
   for (const script::WindowStep& step : path) {
-    const std::string caption = WithoutTrailingNul(step.caption);
-    const std::string className = WithoutTrailingNul(step.className);
+    const std::string caption = RecordedText(step.caption);
+    const std::string className = RecordedText(step.className);
     const std::optional<std::string> match = MatchText(caption);
     if (step.ordinal == -1) {
       w = desktop.DesktopWindow();
@@ -122,8 +120,8 @@ std::string DescribePath(const WindowPath& path) {
   std::string out;
   for (const script::WindowStep& step : path) {
     if (!out.empty()) out += " > ";
-    out += "\"" + WithoutTrailingNul(step.className) + "\" \"" +
-           WithoutTrailingNul(step.caption) + "\" " + std::to_string(step.ordinal);
+    out += "\"" + RecordedText(step.className) + "\" \"" +
+           RecordedText(step.caption) + "\" " + std::to_string(step.ordinal);
   }
   return out;
 }

@@ -21,6 +21,10 @@ constexpr size_t kMaxStepText = 254;
 // Class names and captions are compared as the script stores them, in the
 // ANSI code page of `system`: a caption with characters the code page lacks
 // is found again although the script holds it changed.
+std::string StoredText(const platform::System& system, const std::string& s);
+// A recorded class name or caption as it is compared: a text stored with
+// length 0 may read back as a single NUL, which is dropped.
+std::string RecordedText(const std::string& s);
 
 // Appends the window's ancestors (outermost first) and the window itself.
 void DescribeWindow(const platform::Desktop& desktop, const platform::System& system,

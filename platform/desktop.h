@@ -124,6 +124,8 @@ class Desktop {
 
   virtual Point ClientToScreen(WindowHandle window, Point client) const = 0;
   virtual Point ScreenToClient(WindowHandle window, Point screen) const = 0;
+  // The window's client area in screen pixels.
+  virtual ScreenArea ClientArea(WindowHandle window) const = 0;
   virtual WindowHandle WindowFromPoint(Point screen) const = 0;
 
   // GetAncestor(GA_ROOT): the top-level window that holds `window`.

@@ -428,6 +428,12 @@ Point SimDesktop::ScreenToClient(WindowHandle window, Point screen) const {
   return {screen.x - r.left, screen.y - r.top};
 }
 
+platform::ScreenArea SimDesktop::ClientArea(WindowHandle window) const {
+  if (!IsWindow(window)) return {};
+  const ScreenRect r = RectOf(window);
+  return {r.left, r.top, r.width, r.height};
+}
+
 WindowHandle SimDesktop::DeepestChildAt(WindowHandle parent, Point p) const {
   auto children = children_.find(parent);
   if (children == children_.end()) return parent;

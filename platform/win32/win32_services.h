@@ -83,6 +83,7 @@ class Win32Desktop : public platform::Desktop {
                                  platform::Point client) const override;
   platform::Point ScreenToClient(platform::WindowHandle window,
                                  platform::Point screen) const override;
+  platform::ScreenArea ClientArea(platform::WindowHandle window) const override;
   platform::WindowHandle WindowFromPoint(platform::Point screen) const override;
   platform::WindowHandle RootWindow(platform::WindowHandle window) const override;
   bool IsVisible(platform::WindowHandle window) const override;

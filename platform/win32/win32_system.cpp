@@ -179,6 +179,15 @@ platform::Point Win32Desktop::ScreenToClient(platform::WindowHandle window,
   return {p.x, p.y};
 }
 
+platform::ScreenArea Win32Desktop::ClientArea(platform::WindowHandle window) const {
+  RECT r{};
+  POINT origin{0, 0};
+  if (!::GetClientRect(ToHwnd(window), &r) || !::ClientToScreen(ToHwnd(window), &origin)) {
+    return {};
+  }
+  return {origin.x, origin.y, r.right - r.left, r.bottom - r.top};
+}
+
 platform::WindowHandle Win32Desktop::WindowFromPoint(platform::Point screen) const {
   return FromHwnd(::WindowFromPoint(POINT{screen.x, screen.y}));
 }

@@ -98,15 +98,17 @@ class PlayerTest : public EngineTest {
     return WriteClicks(name, program, blocks);
   }
   // A script of clicks into the wizard's windows, named by their caption
-  // ("Edit" for its folder field), each with the text its block puts in.
+  // ("Edit" for its folder field), each with the text its block puts in;
+  // recorded in a wizard of this `caption` (by default the test wizard's).
   std::string WriteClicks(const std::string& name, const std::string& program,
-                          const std::vector<std::pair<std::string, std::string>>& clicks) {
+                          const std::vector<std::pair<std::string, std::string>>& clicks,
+                          const std::string& caption = "") {
     script::ScriptBuffer& s = app().script;
     s.NewScript("");
     for (const auto& [window, text] : clicks) {
       s.BeginBlock();
       const bool edit = window == "Edit";
-      s.block.windowPath = {{"#32770", wizard.options().caption, 1},
+      s.block.windowPath = {{"#32770", caption.empty() ? wizard.options().caption : caption, 1},
                             {edit ? "Edit" : "Button", edit ? "" : window, 1}};
       s.block.mouseEvents = {{1, act::kPress, 10, 10}, {1, act::kRelease, 0, 0}};
       s.block.blockText = text;
