@@ -4,6 +4,7 @@
 #include <set>
 
 #include "app/paths.h"
+#include "engine/window_likeness.h"
 #include "library/library_order.h"
 #include "platform/text.h"
 #include "script/ovs_script.h"
@@ -34,10 +35,29 @@ std::string ScriptFileName(const platform::FileSystem& fs, const std::string& fo
   return usual;
 }
 
+// The distinct captions of the script's windows that carry a version
+// number, quoted and separated by commas; empty when none does.
+std::string CaptionsWithVersion(script::ScriptBuffer& buffer) {
+  std::set<std::string> seen;
+  std::string out;
+  buffer.RewindBlocks();
+  while (buffer.ReadNextBlock()) {
+    for (const script::WindowStep& step : buffer.block.windowPath) {
+      if (engine::VersionNumberIn(step.caption).empty() || !seen.insert(step.caption).second) {
+        continue;
+      }
+      out += (out.empty() ? "" : ", ") + Quoted(step.caption);
+    }
+  }
+  return out;
+}
+
 // What stops the script from playing on this machine, as the player would
-// find it; empty when nothing does.
+// find it; empty when nothing does. `versionNote` gets the captions that
+// carry a version number.
 std::string CheckScript(const platform::FileSystem& fs, const platform::System& system,
-                        const app::MacroTable& macros, const std::string& path) {
+                        const app::MacroTable& macros, const std::string& path,
+                        std::string& versionNote) {
   const auto bytes = fs.ReadFile(path);
   if (!bytes) return "cannot be read";
   script::ScriptBuffer buffer(system, [](const std::string& s) { return s; });
@@ -47,6 +67,7 @@ std::string CheckScript(const platform::FileSystem& fs, const platform::System& 
     return "damaged at byte offset " + std::to_string(damage->offset) + ": " + damage->what;
   }
   buffer.ReadHeader();
+  versionNote = CaptionsWithVersion(buffer);
   if (!buffer.IsVersionSupported()) {
     return "made by a newer version of the program (format " +
            std::to_string(buffer.header().versionMajor) + "." +
@@ -122,7 +143,8 @@ void CheckNameCase(const std::vector<std::string>& names, const FileNames& files
 std::optional<std::vector<std::string>> CheckLibrary(const platform::FileSystem& fs,
                                                      const platform::System& system,
                                                      const app::MacroTable& macros,
-                                                     const std::string& folder) {
+                                                     const std::string& folder,
+                                                     std::vector<std::string>& notes) {
   const auto names = library::ListPackages(fs, folder);
   if (!names) return std::nullopt;
   std::vector<std::string> findings;
@@ -130,8 +152,14 @@ std::optional<std::vector<std::string>> CheckLibrary(const platform::FileSystem&
   FileNames files;
   for (const std::string& name : *names) {
     const std::string& file = files[name] = ScriptFileName(fs, folder, name);
-    const std::string problem = CheckScript(fs, system, macros, app::AddBackslash(folder) + file);
+    std::string versions;
+    const std::string problem =
+        CheckScript(fs, system, macros, app::AddBackslash(folder) + file, versions);
     if (!problem.empty()) findings.push_back(file + ": " + problem);
+    if (!versions.empty()) {
+      notes.push_back(file + ": captions with a version number (on another version of the "
+                      "setup found only by likeness): " + versions);
+    }
   }
   CheckPositionList(fs, system, folder, *names, files, findings);
   CheckNameCase(*names, files, findings);

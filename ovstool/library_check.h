@@ -15,10 +15,14 @@ namespace ovstool {
 // (damage with its byte offset, a newer format, a setup program that does
 // not exist here once its path macros are expanded with `macros`), then
 // Position.lst against the scripts, then script names that differ only in
-// letter case. Nothing when the folder cannot be listed.
+// letter case. Nothing when the folder cannot be listed. `notes` gets, for
+// each script whose windows' captions carry a version number, those
+// captions: no fault here, but on the setup's next version such a window is
+// found only by likeness.
 std::optional<std::vector<std::string>> CheckLibrary(const platform::FileSystem& fs,
                                                      const platform::System& system,
                                                      const app::MacroTable& macros,
-                                                     const std::string& folder);
+                                                     const std::string& folder,
+                                                     std::vector<std::string>& notes);
 
 }  // namespace ovstool

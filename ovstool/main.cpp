@@ -7,7 +7,8 @@
 //
 // Exit codes: 0 done, 1 wrong usage, 2 a file that cannot be read, is
 // damaged or malformed, or cannot be written. `check`: 0 nothing found,
-// 1 something found, 2 the folder cannot be read.
+// 1 something found, 2 the folder cannot be read; its notes (captions that
+// carry a version number) change no exit code.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -31,7 +32,8 @@ constexpr const char* kUsage =
     "\n"
     "dump   writes the script as readable text (to TEXT, or to the console)\n"
     "build  makes the scrambled script file from such a text\n"
-    "check  lists what would keep the library in FOLDER from playing here\n";
+    "check  lists what would keep the library in FOLDER from playing here,\n"
+    "       then notes the captions that carry a version number\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "ovstool: %s\n", message.c_str());
@@ -91,9 +93,11 @@ class NoRegistry : public platform::Registry {
 int Check(stdio::StdFileSystem& fs, const std::string& folder) {
   stdio::StdSystem system;
   const app::MacroTable macros = app::BuildMacroTable(NoRegistry(), system, fs);
-  const auto findings = ovstool::CheckLibrary(fs, system, macros, folder);
+  std::vector<std::string> notes;
+  const auto findings = ovstool::CheckLibrary(fs, system, macros, folder, notes);
   if (!findings) return Fail("cannot read the folder '" + folder + "'");
   for (const std::string& finding : *findings) std::printf("%s\n", finding.c_str());
+  for (const std::string& note : notes) std::printf("note: %s\n", note.c_str());
   if (std::fflush(stdout) != 0) return Fail("cannot write the findings");
   return findings->empty() ? 0 : 1;
 }
