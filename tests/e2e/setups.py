@@ -234,6 +234,8 @@ class Report:
     entries: list  # (number, result word, whole line), one per package in order
     total: str  # the "Общее время установки - H:MM:SS" line
     sections: list = field(default_factory=list)  # dicts, one per unfinished package
+    # dicts, one per block whose window was found by likeness
+    likeness: list = field(default_factory=list)
 
     def section(self, name):
         found = [s for s in self.sections if s.get("name") == name]
@@ -243,13 +245,16 @@ class Report:
 
 
 _SECTION_HEAD = re.compile(r"^Не завершено: (.*) \(строка (\d+)\)$")
+_LIKENESS_HEAD = re.compile(r"^Окно найдено по сходству: (.*) \(строка (\d+)\)$")
 _SECTION_FIELDS = {"Блок": "block", "Окно": "window", "Причина": "reason",
-                   "Снимок экрана": "screenshot"}
+                   "Снимок экрана": "screenshot", "Записано": "recorded", "Нажато": "pressed",
+                   "Почему": "why"}
 
 
 def read_report(path):
     """Splits the report file of a `/PLAY ... /REPORT` run (UTF-8): the
-    statistics lines, the total line, and the sections below it."""
+    statistics lines, the total line, and the sections below it (blocks found
+    by likeness, unfinished packages)."""
     text = Path(path).read_text(encoding="utf-8-sig")
     lines = text.splitlines()
     totals = [i for i, line in enumerate(lines) if line.startswith("Общее время установки - ")]
@@ -261,16 +266,16 @@ def read_report(path):
         if line.strip():
             number, word = line.split()[:2]
             entries.append((int(number), word, line))
-    sections, current = [], None
+    sections, likeness, current = [], [], None
     for line in lines[end + 1:]:
-        head = _SECTION_HEAD.match(line)
+        head = _SECTION_HEAD.match(line) or _LIKENESS_HEAD.match(line)
         if head:
             current = {"name": head[1], "line": int(head[2])}
-            sections.append(current)
+            (sections if head.re is _SECTION_HEAD else likeness).append(current)
         elif current is not None and ":" in line and line.startswith("  "):
             label, value = line.strip().split(":", 1)
             current[_SECTION_FIELDS.get(label, label)] = value.strip()
-    return Report(text, entries, lines[end], sections)
+    return Report(text, entries, lines[end], sections, likeness)
 
 
 def png_size(path):
