@@ -65,18 +65,30 @@ void DescribeShownWindows(const platform::Desktop& desktop, platform::WindowHand
   }
 }
 
+// Whether a process is one of the setup's, asked of the job once per process.
+class SetupProcesses {
+ public:
+  explicit SetupProcesses(const platform::Process& setup) : setup_(setup) {}
+  bool Owns(unsigned process) {
+    auto known = owned_.find(process);
+    if (known == owned_.end()) known = owned_.emplace(process, setup_.Owns(process)).first;
+    return known->second;
+  }
+
+ private:
+  const platform::Process& setup_;
+  std::map<unsigned, bool> owned_;
+};
+
 // What the setup's shown windows say and which of them are enabled: a
 // window that appears, changes its text or becomes enabled changes it. Out-
 // of-context events say the same, but not of every control, and not under
 // Wine, which raises none for a status text or a list that grows.
 size_t SetupPicture(const platform::Desktop& desktop, const platform::Process& setup) {
   std::string picture;
-  std::map<unsigned, bool> owned;  // by process id
+  SetupProcesses processes(setup);
   for (const platform::WindowHandle top : desktop.ChildWindows(0)) {
-    const unsigned process = desktop.ProcessIdOf(top);
-    auto known = owned.find(process);
-    if (known == owned.end()) known = owned.emplace(process, setup.Owns(process)).first;
-    if (!known->second || !desktop.IsVisible(top)) continue;
+    if (!processes.Owns(desktop.ProcessIdOf(top)) || !desktop.IsVisible(top)) continue;
     picture += desktop.WindowText(top) + (desktop.IsEnabled(top) ? "\n+" : "\n-");
     DescribeShownWindows(desktop, top, 1, picture);
   }
@@ -337,12 +349,8 @@ platform::WindowHandle Player::FindLikelyTarget() {
       break;
     }
   }
-  std::map<unsigned, bool> owned;  // by process id
-  const auto ownedBySetup = [&](unsigned process) {
-    auto known = owned.find(process);
-    if (known == owned.end()) known = owned.emplace(process, setup->Owns(process)).first;
-    return known->second;
-  };
+  SetupProcesses processes(*setup);
+  const auto ownedBySetup = [&](unsigned process) { return processes.Owns(process); };
   const LikelyWindow likely = FindLikelyWindow(app_.platform.desktop, app_.platform.system,
                                                block.windowPath, ownedBySetup, press);
   likelyTarget_ = likely.window;
