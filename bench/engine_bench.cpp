@@ -37,8 +37,8 @@ void HookPressAndRelease(benchmark::State& state) {
   app.script.NewScript("");
   const platform::Point at{100, 100};
   for (auto _ : state) {
-    hook.OnEvent({platform::HookAction::Press, 1, at});
-    hook.OnEvent({platform::HookAction::Release, 1, at});
+    hook.OnEvent({platform::HookAction::Press, 1, at, 0, nullptr});
+    hook.OnEvent({platform::HookAction::Release, 1, at, 0, nullptr});
   }
   state.counters["blocks"] = app.script.header().blockCount;
 }

@@ -8,6 +8,7 @@
 #include "app/paths.h"
 #include "dialogs/frmStat.h"
 #include "engine/frmStels.h"
+#include "engine/drawn_window.h"
 #include "engine/run_report.h"
 #include "engine/window_finder.h"
 #include "engine/window_likeness.h"
@@ -31,6 +32,11 @@ constexpr int kLostPressesBeforeMessages = 2;
 // next steps as often. Then the package is given up.
 constexpr long long kMessageEffectWaitMs = 1000;
 constexpr int kMessageAttempts = 3;
+// A press into a window that draws its own controls that changed nothing in
+// its picture this long is played again, at most this many times; then the
+// block counts as played, with a note in the report.
+constexpr long long kPictureEffectWaitMs = 1000;
+constexpr int kDrawnPressRepeats = 2;
 // A button that took a click and then, with its thread answering, nothing
 // anywhere changed this long: the click was lost between press and release
 // (the button let the press go without clicking), and it is played again once.
@@ -127,7 +133,7 @@ void Player::Reset() {
   previousWaitSinceMs_ = -1;
   failures_.clear();
   byMessages_.clear();
-  byLikeness_.clear();
+  blockNotes_.clear();
   likelyTarget_ = 0;
 }
 
@@ -256,6 +262,7 @@ void Player::NextDo() {
     lostPresses_ = 0;
     unconfirmed_ = {};
     likelyTarget_ = 0;
+    still_ = {};
     waiting_ = Waiting::None;
     waitingSinceMs_ = app_.platform.system.AwakeTimeMs();
     return;
@@ -342,13 +349,7 @@ platform::WindowHandle Player::FindLikelyTarget() {
   const long long missingMs = app_.platform.system.AwakeTimeMs() - waitingSinceMs_;
   if (!setup || missingMs < speed::kLikenessDelaysMs[speedIndex_]) return 0;
   const script::CurrentBlock& block = app_.script.block;
-  platform::Point press;
-  for (const script::MouseEvent& e : block.mouseEvents) {
-    if (e.action == script::action::kPress) {
-      press = {e.x, e.y};
-      break;
-    }
-  }
+  const platform::Point press = FirstPress(block.mouseEvents);
   SetupProcesses processes(*setup);
   const auto ownedBySetup = [&](unsigned process) { return processes.Owns(process); };
   const LikelyWindow likely = FindLikelyWindow(app_.platform.desktop, app_.platform.system,
@@ -434,6 +435,16 @@ void Player::OnTargetFound(platform::WindowHandle target, bool reacting) {
   const bool byMessages = MessagesOnly() || lostPresses_ >= kLostPressesBeforeMessages;
   if (!byMessages && reacting && desktop.ForegroundWindow() != root && !broughtForward_) return;
   if (!byMessages && !InFront(root)) return;
+  const platform::Point press = FirstPress(app_.script.block.mouseEvents);
+  std::optional<size_t> drawnPicture;
+  if (IsDrawnSurface(desktop, target, press)) {
+    // Where the press goes, so that what the pointer changes (a control lit
+    // up under it) is over before the picture is taken.
+    if (!byMessages && still_.window != target) {
+      desktop.SetCursorPos(desktop.ClientToScreen(target, press));
+    }
+    if (!PictureSettled(target, drawnPicture)) return;
+  }
   const int package = packageNumber_;
   // What a button's click by window messages (asked for, or the fallback of
   // a desktop that refuses input) must change.
@@ -449,7 +460,29 @@ void Player::OnTargetFound(platform::WindowHandle target, bool reacting) {
     if (!reacting) OnTargetCovered(root);
     return;
   }
+  if (drawnPicture) {
+    if (gesture == script::Gesture::PlayedByMessages) packageByMessages_ = true;
+    unconfirmed_ = {Awaiting::Picture, target, gesture, *drawnPicture, -1, {},
+                    app_.platform.system.AwakeTimeMs(), 1};
+    return;
+  }
   OnBlockPlayed(target, gesture);
+}
+
+bool Player::PictureSettled(platform::WindowHandle target, std::optional<size_t>& picture) {
+  const long long now = app_.platform.system.AwakeTimeMs();
+  picture = WindowPicture(app_.platform.desktop, target);
+  // Nothing can be told from a picture of one colour: pressed as ever.
+  if (!picture) return true;
+  if (still_.window != target) {
+    still_ = {target, *picture, now, now};
+    return false;
+  }
+  if (*picture != still_.picture) {
+    still_.picture = *picture;
+    still_.changedMs = now;
+  }
+  return now - still_.changedMs >= speed::kStillMs || now - still_.sinceMs >= speed::kMaxStillWaitMs;
 }
 
 // Input goes only to a window that can take it now: shown, enabled with its
@@ -513,7 +546,11 @@ void Player::PutTextAndFinish(platform::WindowHandle target, script::Gesture ges
 void Player::FinishBlock(platform::WindowHandle target, script::Gesture gesture) {
   script::CurrentBlock& block = app_.script.block;
   const std::vector<script::MouseEvent> played = block.mouseEvents;
-  if (target != 0 && target == likelyTarget_) NoteFoundByLikeness();
+  if (target != 0 && target == likelyTarget_) {
+    NoteBlock("Окно найдено по сходству", {{"Записано", DescribePath(block.windowPath)},
+                                           {"Нажато", likelyPressed_},
+                                           {"Почему", likelyWhy_}});
+  }
   bar_.tmrDo.SetEnabled(false);
   NextDo();
   waitCountdown_ = kQuietTicksAfterBlock;
@@ -535,10 +572,11 @@ void Player::FinishBlock(platform::WindowHandle target, script::Gesture gesture)
   if (ReactsAtOnce()) bar_.tmrReact.SetEnabled(true);
 }
 
-void Player::NoteFoundByLikeness() {
-  byLikeness_.push_back({app_.statistics.entries().size(), CurrentName(),
+void Player::NoteBlock(const std::string& heading,
+                       std::vector<std::pair<std::string, std::string>> fields) {
+  blockNotes_.push_back({heading, app_.statistics.entries().size(), CurrentName(),
                          app_.script.blocksRead(), app_.script.header().blockCount,
-                         DescribePath(app_.script.block.windowPath), likelyPressed_, likelyWhy_});
+                         std::move(fields)});
 }
 
 // The text is in when the window reads it back, or at least no longer what it
@@ -589,8 +627,35 @@ void Player::ClickAgain() {
   desktop.PumpMessages();
 }
 
+void Player::ConfirmPicture() {
+  Unconfirmed& u = unconfirmed_;
+  const platform::Desktop& desktop = app_.platform.desktop;
+  const long long now = app_.platform.system.AwakeTimeMs();
+  const bool shown = desktop.IsWindow(u.target) && desktop.IsVisible(u.target);
+  const std::optional<size_t> picture = shown ? WindowPicture(desktop, u.target) : std::nullopt;
+  const bool changed = !picture || *picture != u.picture;
+  if (!changed && now - u.sinceMs < kPictureEffectWaitMs) {
+    if (TimedOut()) GiveUp("окно не принимает ввод");
+    return;
+  }
+  if (changed || u.attempts > kDrawnPressRepeats) {
+    u.what = Awaiting::None;
+    if (!changed) {
+      NoteBlock("Нажатие не изменило окно", {{"Окно", DescribePath(app_.script.block.windowPath)}});
+    }
+    return PutTextAndFinish(u.target, u.gesture);
+  }
+  ++u.attempts;
+  // The page may have ignored it while it loaded: once more, the same way.
+  const int package = packageNumber_;
+  script::PlayGesture(app_, u.target, app_.script.block.mouseEvents,
+                      u.gesture == script::Gesture::PlayedByMessages);
+  if (package == packageNumber_) u.sinceMs = app_.platform.system.AwakeTimeMs();
+}
+
 void Player::ConfirmUnconfirmed() {
   Unconfirmed& u = unconfirmed_;
+  if (u.what == Awaiting::Picture) return ConfirmPicture();
   platform::Desktop& desktop = app_.platform.desktop;
   const long long now = app_.platform.system.AwakeTimeMs();
   if (u.what == Awaiting::Click ? ClickArrived() : TextArrived(u.target, u.textBefore)) {
@@ -794,7 +859,7 @@ bool Player::ReportWanted() const {
 void Player::SaveReport(const std::string& closingLine) {
   if (!ReportWanted()) return;
   const std::string& path = app_.unattended->reportPath;
-  std::string text = ReportText(app_.statistics.StatLines(), failures_, byMessages_, byLikeness_, path);
+  std::string text = ReportText(app_.statistics.StatLines(), failures_, byMessages_, blockNotes_, path);
   if (!closingLine.empty()) text += (text.empty() ? "" : "\r\n") + closingLine + "\r\n";
   WriteReport(app_, path, text);
 }

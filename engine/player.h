@@ -6,6 +6,7 @@
 // The advance timer moves from script to script; after the last one the
 // statistics are shown.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,13 +36,15 @@ struct PackageByMessages {
   std::string name;
 };
 
-// A block whose window was not found as recorded but by likeness (a setup's
-// next version): what was recorded, what was pressed, and why.
-struct BlockByLikeness {
-  size_t line = 0;
+// A block the report names even when its package completes: its window was
+// found by likeness (a setup's next version), or its press changed nothing
+// in a window that draws its own controls.
+struct BlockNote {
+  std::string heading;  // "Окно найдено по сходству"
+  size_t line = 0;      // of the statistics list
   std::string name;
   int block = 0, blockCount = 0;
-  std::string recorded, pressed, why;
+  std::vector<std::pair<std::string, std::string>> fields;  // label, value
 };
 
 namespace speed {
@@ -54,6 +57,11 @@ constexpr int kReactDelay = 10;
 // A block's window not found as recorded this long is looked for by
 // likeness; a slower speed gives a slow wizard longer.
 constexpr long long kLikenessDelaysMs[] = {2000, 3000, 4000};
+// A window that draws its own controls is pressed once its picture has been
+// still this long, or once it has been looked at kMaxStillWaitMs (a window
+// that never settles).
+constexpr long long kStillMs = 150;
+constexpr long long kMaxStillWaitMs = 3000;
 }  // namespace speed
 
 class Player {
@@ -91,7 +99,7 @@ class Player {
   bool paused() const { return paused_; }
   const std::vector<PackageFailure>& failures() const { return failures_; }
   const std::vector<PackageByMessages>& playedByMessages() const { return byMessages_; }
-  const std::vector<BlockByLikeness>& foundByLikeness() const { return byLikeness_; }
+  const std::vector<BlockNote>& blockNotes() const { return blockNotes_; }
 
  private:
   enum class Waiting { None, NotFound, NotReady, Covered };
@@ -125,10 +133,17 @@ class Player {
   // The block's text, read back; the block counts as played once it is in.
   void PutTextAndFinish(platform::WindowHandle target, script::Gesture gesture);
   void FinishBlock(platform::WindowHandle target, script::Gesture gesture);
-  void NoteFoundByLikeness();
+  void NoteBlock(const std::string& heading,
+                 std::vector<std::pair<std::string, std::string>> fields);
   // A click or text sent as window messages that has shown no sign of
   // arriving: looked at again, sent again, and in the end given up.
   void ConfirmUnconfirmed();
+  // A press into a window that draws its own controls counts when the
+  // window's picture changed; one that changed nothing is played again.
+  void ConfirmPicture();
+  // False while the drawn window's picture still changes (a page loading):
+  // the press waits. `picture` is what it shows now.
+  bool PictureSettled(platform::WindowHandle target, std::optional<size_t>& picture);
   bool ClickArrived() const;
   bool TextArrived(platform::WindowHandle target, const std::string& before) const;
   void ClickAgain();
@@ -187,18 +202,26 @@ class Player {
     bool replayed = false;
   };
   LastClick lastClick_;
-  enum class Awaiting { None, Click, Text };
+  enum class Awaiting { None, Click, Text, Picture };
   struct Unconfirmed {
     Awaiting what = Awaiting::None;
     platform::WindowHandle target = 0;
     script::Gesture gesture = script::Gesture::Played;
-    size_t picture = 0;  // of the setup's windows before the click
+    size_t picture = 0;  // of the setup's windows (or the drawn window) before the click
     int check = -1;      // of the target before the click
     std::string textBefore;
     long long sinceMs = 0;
     int attempts = 0;
   };
   Unconfirmed unconfirmed_;
+  // The drawn window the current block waits on to be still, since when it
+  // is looked at, and when its picture last changed.
+  struct StillWatch {
+    platform::WindowHandle window = 0;
+    size_t picture = 0;
+    long long sinceMs = 0, changedMs = 0;
+  };
+  StillWatch still_;
   size_t pictureBeforeGesture_ = 0;
   int checkBeforeGesture_ = -1;
   std::unique_ptr<platform::WindowWatch> watch_;
@@ -216,7 +239,7 @@ class Player {
   long long previousWaitSinceMs_ = -1;  // -1: not waiting for the previous setup
   std::vector<PackageFailure> failures_;
   std::vector<PackageByMessages> byMessages_;
-  std::vector<BlockByLikeness> byLikeness_;
+  std::vector<BlockNote> blockNotes_;
   // The current block's window as found by likeness, and why it was taken.
   platform::WindowHandle likelyTarget_ = 0;
   std::string likelyPressed_, likelyWhy_;

@@ -27,7 +27,7 @@ std::string ScreenshotPath(const std::string& reportPath, size_t line) {
 std::string ReportText(const std::vector<std::string>& statLines,
                        const std::vector<PackageFailure>& failures,
                        const std::vector<PackageByMessages>& byMessages,
-                       const std::vector<BlockByLikeness>& byLikeness,
+                       const std::vector<BlockNote>& blockNotes,
                        const std::string& reportPath) {
   std::string out;
   for (const std::string& line : statLines) out += line + kNewLine;
@@ -36,14 +36,11 @@ std::string ReportText(const std::vector<std::string>& statLines,
     out += "Воспроизведено сообщениями окон: " + p.name + " (строка " + std::to_string(p.line) +
            ")" + kNewLine;
   }
-  for (const BlockByLikeness& b : byLikeness) {
+  for (const BlockNote& b : blockNotes) {
     out += kNewLine;
-    out += "Окно найдено по сходству: " + b.name + " (строка " + std::to_string(b.line) + ")" +
-           kNewLine;
+    out += b.heading + ": " + b.name + " (строка " + std::to_string(b.line) + ")" + kNewLine;
     out += "  Блок: " + std::to_string(b.block) + " из " + std::to_string(b.blockCount) + kNewLine;
-    out += "  Записано: " + b.recorded + kNewLine;
-    out += "  Нажато: " + b.pressed + kNewLine;
-    out += "  Почему: " + b.why + kNewLine;
+    for (const auto& [label, value] : b.fields) out += "  " + label + ": " + value + kNewLine;
   }
   for (const PackageFailure& f : failures) {
     out += kNewLine;

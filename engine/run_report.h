@@ -1,8 +1,9 @@
 #pragma once
 // The report of an unattended run: the statistics window's lines, the
-// packages played by window messages, the blocks whose window was found by
-// likeness, then for each package that did not complete where it stopped
-// and why, with a screenshot of that moment beside the report.
+// packages played by window messages, the blocks worth a note (found by
+// likeness, pressed without effect), then for each package that did not
+// complete where it stopped and why, with a screenshot of that moment
+// beside the report.
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@ namespace engine {
 std::string ReportText(const std::vector<std::string>& statLines,
                        const std::vector<PackageFailure>& failures,
                        const std::vector<PackageByMessages>& byMessages,
-                       const std::vector<BlockByLikeness>& byLikeness,
+                       const std::vector<BlockNote>& blockNotes,
                        const std::string& reportPath);
 // "C:\Logs\run.txt" and line 2 give "C:\Logs\run-2.png".
 std::string ScreenshotPath(const std::string& reportPath, size_t line);

@@ -101,6 +101,18 @@ struct ScreenImage {
   std::vector<uint8_t> rgb;
 };
 
+// An empty picture, or one whose pixels are all alike: nothing can be told
+// from it (a window drawn where it cannot be read back).
+inline bool IsOneColour(const ScreenImage& image) {
+  for (size_t i = 3; i + 2 < image.rgb.size(); i += 3) {
+    if (image.rgb[i] != image.rgb[0] || image.rgb[i + 1] != image.rgb[1] ||
+        image.rgb[i + 2] != image.rgb[2]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 class Desktop {
  public:
   virtual ~Desktop() = default;
@@ -208,6 +220,8 @@ class Desktop {
   virtual std::string ClipboardText() const = 0;
   // The screen as it is now; an empty image when it cannot be read.
   virtual ScreenImage CaptureScreen() const = 0;
+  // The window's client area as the window drew it.
+  virtual ScreenImage CaptureClient(WindowHandle window) const = 0;
 };
 
 }  // namespace platform

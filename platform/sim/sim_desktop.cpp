@@ -116,7 +116,7 @@ void SimDesktop::SetUiThreadBusy(bool busy) {
 }
 
 void SimDesktop::UserPress(Point at, int button) {
-  RunHooks({platform::HookAction::Press, button, at});
+  RunHooks({platform::HookAction::Press, button, at, 0, nullptr});
   cursor_ = at;
   // The user's own press brings its window to the front.
   Activate(WindowFromPoint(at));
@@ -124,12 +124,12 @@ void SimDesktop::UserPress(Point at, int button) {
 }
 
 void SimDesktop::UserMove(Point to) {
-  RunHooks({platform::HookAction::Move, 0, to});
+  RunHooks({platform::HookAction::Move, 0, to, 0, nullptr});
   cursor_ = to;
 }
 
 void SimDesktop::UserRelease(Point at, int button) {
-  RunHooks({platform::HookAction::Release, button, at});
+  RunHooks({platform::HookAction::Release, button, at, 0, nullptr});
   cursor_ = at;
   DeliverButton(FlagsOf(platform::HookAction::Release, button), at);
 }
@@ -281,6 +281,27 @@ bool SimDesktop::IsEnabled(WindowHandle window) const {
 
 void SimDesktop::SetOnClick(WindowHandle window, std::function<void()> onClick) {
   if (Window* w = Get(window)) w->onClick = std::move(onClick);
+}
+
+void SimDesktop::SetOnClickAt(WindowHandle window, std::function<void(Point)> onClick) {
+  if (Window* w = Get(window)) w->onClickAt = std::move(onClick);
+}
+
+void SimDesktop::SetPicture(WindowHandle window, uint64_t picture) {
+  if (Window* w = Get(window)) w->picture = picture;
+}
+
+platform::ScreenImage SimDesktop::CaptureClient(WindowHandle window) const {
+  ++captures;
+  const Window* w = Get(window);
+  if (!w) return {};
+  constexpr int kSide = 8;  // enough pixels to tell pictures apart
+  platform::ScreenImage image{kSide, kSide, std::vector<uint8_t>(kSide * kSide * 3, 0xD4)};
+  if (w->picture == 0) return image;
+  for (size_t i = 0; i < image.rgb.size(); ++i) {
+    image.rgb[i] = static_cast<uint8_t>((w->picture >> (8 * (i % 8))) + i);
+  }
+  return image;
 }
 
 bool SimDesktop::IsTopmost(WindowHandle window) const {
@@ -483,11 +504,11 @@ bool SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
   const Point at = (flags & kMove) ? ToPixel(flags, x, y) : cursor_;
   injected.push_back({flags, x, y, at});
   // Injected input passes the low-level hooks too, as on Windows.
-  if (flags & kMove) RunHooks({platform::HookAction::Move, 0, at});
+  if (flags & kMove) RunHooks({platform::HookAction::Move, 0, at, 0, nullptr});
   if (flags & (kLeftDown | kRightDown | kMiddleDown)) {
-    RunHooks({platform::HookAction::Press, ButtonOf(flags), at});
+    RunHooks({platform::HookAction::Press, ButtonOf(flags), at, 0, nullptr});
   } else if (flags & (kLeftUp | kRightUp | kMiddleUp)) {
-    RunHooks({platform::HookAction::Release, ButtonOf(flags), at});
+    RunHooks({platform::HookAction::Release, ButtonOf(flags), at, 0, nullptr});
   }
   if ((flags & kMove) && !(at == cursor_)) pressedRaised_ = false;
   cursor_ = at;
@@ -528,12 +549,16 @@ platform::ButtonKind SimDesktop::ButtonKindOf(WindowHandle window) const {
   return w ? w->buttonKind : platform::ButtonKind::None;
 }
 
-void SimDesktop::RunClick(WindowHandle window) {
+void SimDesktop::RunClick(WindowHandle window, std::optional<Point> client) {
   Window* w = Get(window);
   if (w && w->buttonKind == platform::ButtonKind::Check) w->check = w->check == 0 ? 1 : 0;
   if (w && w->buttonKind == platform::ButtonKind::Radio) w->check = 1;
+  if (w && w->onClickAt && client) {
+    auto onClick = w->onClickAt;  // the handler may remove the window
+    return onClick(*client);
+  }
   if (w && w->onClick) {
-    auto onClick = w->onClick;  // the handler may remove the window
+    auto onClick = w->onClick;
     onClick();
   }
 }
@@ -572,7 +597,7 @@ bool SimDesktop::PostMouse(WindowHandle window, platform::MouseMessage message, 
   if (message == platform::MouseMessage::Down) postedPressed_ = window;
   if (message == platform::MouseMessage::Up && postedPressed_ == window) {
     postedPressed_ = 0;
-    RunClick(window);
+    RunClick(window, client);
   }
   return true;
 }
@@ -589,7 +614,7 @@ void SimDesktop::DeliverButton(uint32_t flags, Point at) {
     pressedRaised_ = false;
     if (released == pressed_ && released != 0 && IsEnabled(released) && !raised) {
       pressed_ = 0;
-      RunClick(released);
+      RunClick(released, ScreenToClient(released, at));
     }
   }
 }

@@ -98,6 +98,13 @@ class SimDesktop : public platform::Desktop {
   void SetVisible(platform::WindowHandle window, bool visible);
   void SetEnabled(platform::WindowHandle window, bool enabled);
   void SetOnClick(platform::WindowHandle window, std::function<void()> onClick);
+  // A window that draws its own controls: a click reaches it with its client
+  // point, and its picture (CaptureClient) is what `picture` says; 0, as for
+  // every other window, is a picture of one colour, from which nothing can
+  // be told.
+  void SetOnClickAt(platform::WindowHandle window, std::function<void(platform::Point)> onClick);
+  void SetPicture(platform::WindowHandle window, uint64_t picture);
+  mutable int captures = 0;  // CaptureClient calls
   bool IsTopmost(platform::WindowHandle window) const;
   ScreenRect RectOf(platform::WindowHandle window) const;
   std::vector<platform::WindowHandle> Children(platform::WindowHandle parent) const;
@@ -192,6 +199,7 @@ class SimDesktop : public platform::Desktop {
       platform::PressSnapshot snapshot) override;
   std::string ClipboardText() const override { return clipboard; }
   platform::ScreenImage CaptureScreen() const override;
+  platform::ScreenImage CaptureClient(platform::WindowHandle window) const override;
 
  private:
   struct Window {
@@ -207,6 +215,8 @@ class SimDesktop : public platform::Desktop {
     platform::ButtonKind buttonKind = platform::ButtonKind::None;
     int check = 0;  // of a check box or radio button
     std::function<void()> onClick;
+    std::function<void(platform::Point)> onClickAt;
+    uint64_t picture = 0;
   };
   const Window* Get(platform::WindowHandle h) const;
   Window* Get(platform::WindowHandle h);
@@ -218,7 +228,8 @@ class SimDesktop : public platform::Desktop {
   // front of it.
   void BringToFront(platform::WindowHandle topLevel);
   void Activate(platform::WindowHandle window);  // its top-level window becomes the foreground
-  void RunClick(platform::WindowHandle window);
+  // A click on the window; `client` is where, for a click of the mouse.
+  void RunClick(platform::WindowHandle window, std::optional<platform::Point> client = {});
   void RunHooks(const platform::HookEvent& event);
   // A button going down or up at a screen point: a press and a release on
   // the same window click it.

@@ -54,13 +54,13 @@ std::optional<platform::HookEvent> Translate(WPARAM message, const MSLLHOOKSTRUC
   using platform::HookAction;
   const platform::Point at{info.pt.x, info.pt.y};
   switch (message) {
-    case WM_MOUSEMOVE: return platform::HookEvent{HookAction::Move, 0, at};
-    case WM_LBUTTONDOWN: return platform::HookEvent{HookAction::Press, 1, at};
-    case WM_RBUTTONDOWN: return platform::HookEvent{HookAction::Press, 2, at};
-    case WM_MBUTTONDOWN: return platform::HookEvent{HookAction::Press, 4, at};
-    case WM_LBUTTONUP: return platform::HookEvent{HookAction::Release, 1, at};
-    case WM_RBUTTONUP: return platform::HookEvent{HookAction::Release, 2, at};
-    case WM_MBUTTONUP: return platform::HookEvent{HookAction::Release, 4, at};
+    case WM_MOUSEMOVE: return platform::HookEvent{HookAction::Move, 0, at, 0, nullptr};
+    case WM_LBUTTONDOWN: return platform::HookEvent{HookAction::Press, 1, at, 0, nullptr};
+    case WM_RBUTTONDOWN: return platform::HookEvent{HookAction::Press, 2, at, 0, nullptr};
+    case WM_MBUTTONDOWN: return platform::HookEvent{HookAction::Press, 4, at, 0, nullptr};
+    case WM_LBUTTONUP: return platform::HookEvent{HookAction::Release, 1, at, 0, nullptr};
+    case WM_RBUTTONUP: return platform::HookEvent{HookAction::Release, 2, at, 0, nullptr};
+    case WM_MBUTTONUP: return platform::HookEvent{HookAction::Release, 4, at, 0, nullptr};
     default: return std::nullopt;
   }
 }
@@ -242,14 +242,14 @@ std::string Win32Desktop::ClipboardText() const {
   return text;
 }
 
-platform::ScreenImage Win32Desktop::CaptureScreen() const {
-  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+namespace {
+
+// What `draw` puts into a top-down 24-bit bitmap of this size, as RGB; an
+// empty image when it fails.
+template <typename Draw>
+platform::ScreenImage CaptureInto(HDC reference, int width, int height, Draw&& draw) {
   if (width <= 0 || height <= 0) return {};
-  HDC screen = GetDC(nullptr);
-  if (!screen) return {};
-  HDC memory = CreateCompatibleDC(screen);
+  HDC memory = CreateCompatibleDC(reference);
   BITMAPINFO format{};
   format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   format.bmiHeader.biWidth = width;
@@ -258,11 +258,11 @@ platform::ScreenImage Win32Desktop::CaptureScreen() const {
   format.bmiHeader.biBitCount = 24;
   format.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  GdiObject dib{CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0)};
+  GdiObject dib{CreateDIBSection(reference, &format, DIB_RGB_COLORS, &bits, nullptr, 0)};
   platform::ScreenImage image;
   if (memory && dib.h && bits) {
     HGDIOBJ old = SelectObject(memory, dib.h);
-    if (BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY | CAPTUREBLT)) {
+    if (draw(memory)) {
       GdiFlush();
       const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);  // DIB rows are DWORD-aligned
       image.width = width;
@@ -282,7 +282,48 @@ platform::ScreenImage Win32Desktop::CaptureScreen() const {
     SelectObject(memory, old);
   }
   if (memory) DeleteDC(memory);
+  return image;
+}
+
+// Asks the window to draw itself, including content that GDI cannot read
+// back (DirectX, as WPF and browsers draw); Windows 8.1 and later.
+constexpr UINT kPrintClientFullContent = 0x1 /*PW_CLIENTONLY*/ | 0x2 /*PW_RENDERFULLCONTENT*/;
+
+}  // namespace
+
+platform::ScreenImage Win32Desktop::CaptureScreen() const {
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  HDC screen = GetDC(nullptr);
+  if (!screen) return {};
+  platform::ScreenImage image = CaptureInto(screen, width, height, [&](HDC memory) {
+    return BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY | CAPTUREBLT) != FALSE;
+  });
   ReleaseDC(nullptr, screen);
+  return image;
+}
+
+// What the window's own device context holds (a GDI window's drawing, even
+// where another window covers it); when that is one colour, what the window
+// draws when asked.
+platform::ScreenImage Win32Desktop::CaptureClient(platform::WindowHandle window) const {
+  HWND hwnd = ToHwnd(window);
+  RECT client{};
+  if (!GetClientRect(hwnd, &client)) return {};
+  const int width = client.right - client.left, height = client.bottom - client.top;
+  HDC dc = GetDC(hwnd);
+  if (!dc) return {};
+  platform::ScreenImage image = CaptureInto(dc, width, height, [&](HDC memory) {
+    return BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY) != FALSE;
+  });
+  if (platform::IsOneColour(image)) {
+    platform::ScreenImage printed = CaptureInto(dc, width, height, [&](HDC memory) {
+      return PrintWindow(hwnd, memory, kPrintClientFullContent) != FALSE;
+    });
+    if (!printed.rgb.empty() && !platform::IsOneColour(printed)) image = std::move(printed);
+  }
+  ReleaseDC(hwnd, dc);
   return image;
 }
 

@@ -115,6 +115,7 @@ class Win32Desktop : public platform::Desktop {
   std::unique_ptr<platform::WindowWatch> WatchWindows(WindowEventHandler onChange) override;
   std::string ClipboardText() const override;
   platform::ScreenImage CaptureScreen() const override;
+  platform::ScreenImage CaptureClient(platform::WindowHandle window) const override;
 };
 
 class Win32Shell : public platform::Shell {

@@ -1,0 +1,60 @@
+#include "engine/drawn_window.h"
+
+#include <functional>
+#include <string_view>
+
+#include "platform/text.h"
+
+namespace engine {
+namespace {
+
+// Classes of the system's own controls and dialogs, which windows messages
+// and states tell about; compared as prefixes without regard to case.
+constexpr const char* kSystemControls[] = {
+    "BUTTON",      "EDIT",          "STATIC",         "LISTBOX",        "COMBOBOX",
+    "COMBOLBOX",   "SCROLLBAR",     "#32770",         "SYSLISTVIEW32",  "SYSTREEVIEW32",
+    "SYSTABCONTROL32", "SYSHEADER32", "SYSLINK",      "TOOLBARWINDOW32", "REBARWINDOW32",
+    "MSCTLS_",     "RICHEDIT",      "SYSDATETIMEPICK32", "SYSMONTHCAL32", "SYSIPADDRESS32",
+    "SYSANIMATE32", "SYSPAGER",     "TOOLTIPS_CLASS32"};
+
+bool IsSystemControl(const std::string& className) {
+  for (const char* prefix : kSystemControls) {
+    if (text::StartsWithNoCase(className, prefix)) return true;
+  }
+  return text::FoldCase(className).find("EDIT") != std::string::npos;
+}
+
+bool Contains(const platform::ScreenArea& area, platform::Point p) {
+  return p.x >= area.left && p.y >= area.top && p.x < area.left + area.width &&
+         p.y < area.top + area.height;
+}
+
+}  // namespace
+
+platform::Point FirstPress(const std::vector<script::MouseEvent>& events) {
+  for (const script::MouseEvent& e : events) {
+    if (e.action == script::action::kPress) return {e.x, e.y};
+  }
+  return {};
+}
+
+bool IsDrawnSurface(const platform::Desktop& desktop, platform::WindowHandle window,
+                    platform::Point press) {
+  if (desktop.ButtonKindOf(window) != platform::ButtonKind::None) return false;
+  if (IsSystemControl(desktop.ClassName(window))) return false;
+  const platform::Point screen = desktop.ClientToScreen(window, press);
+  for (const platform::WindowHandle child : desktop.ChildWindows(window)) {
+    if (desktop.IsVisible(child) && Contains(desktop.ClientArea(child), screen)) return false;
+  }
+  return true;
+}
+
+std::optional<size_t> WindowPicture(const platform::Desktop& desktop,
+                                    platform::WindowHandle window) {
+  const platform::ScreenImage image = desktop.CaptureClient(window);
+  if (platform::IsOneColour(image)) return std::nullopt;
+  const std::string_view pixels(reinterpret_cast<const char*>(image.rgb.data()), image.rgb.size());
+  return std::hash<std::string_view>{}(pixels);
+}
+
+}  // namespace engine
