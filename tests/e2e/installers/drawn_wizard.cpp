@@ -3,7 +3,7 @@
 // GUID on every run ("DrawnWizard[{...}]"). For the end-to-end tests of
 // playback.
 //
-//   drawn_wizard.exe [/LOAD=<ms>] [/ANIMATE] /D=<folder>
+//   drawn_wizard.exe [/LOAD=<ms>] [/ANIMATE] [/CLASS=<name>] [/S] /D=<folder>
 //
 // Pages, each with its button at the same place (bottom right) and the check
 // box of the first two at the same place (left):
@@ -15,6 +15,8 @@
 //            its bottom and presses are ignored (default 0)
 // /ANIMATE   the bar never stops, presses are taken after the load all the
 //            same (a window whose picture never settles)
+// /CLASS=    the window's class instead of one with a new GUID
+// /S         writes the result as the pages stand, without a window
 // /D=        the folder; last on the line and unquoted, as it may hold spaces
 // A press is taken when the left button goes down and up on one control.
 // Exit codes: 0 installed, 1 closed before the end, 2 a bad command line,
@@ -43,6 +45,8 @@ struct Wizard {
     std::wstring folder;
     DWORD loadMs = 0;
     bool animateForever = false;
+    bool silent = false;
+    std::wstring className;
     int page = 1;
     bool shortcut = false;
     bool dictionaries = true;
@@ -221,6 +225,10 @@ bool ReadCommandLine(const wchar_t* line) {
             g_wizard.loadMs = wcstoul(option.c_str() + 6, nullptr, 10);
         } else if (option == L"/ANIMATE") {
             g_wizard.animateForever = true;
+        } else if (StartsWith(option, L"/CLASS=")) {
+            g_wizard.className = option.substr(7);
+        } else if (option == L"/S") {
+            g_wizard.silent = true;
         } else {
             return false;
         }
@@ -229,6 +237,7 @@ bool ReadCommandLine(const wchar_t* line) {
 }
 
 std::wstring ClassNameOfThisRun() {
+    if (!g_wizard.className.empty()) return g_wizard.className;
     GUID guid;
     wchar_t text[64] = L"";
     if (FAILED(CoCreateGuid(&guid)) || StringFromGUID2(guid, text, 64) == 0) {
@@ -241,10 +250,12 @@ std::wstring ClassNameOfThisRun() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show) {
     if (!ReadCommandLine(commandLine)) {
-        MessageBoxW(nullptr, L"drawn_wizard.exe [/LOAD=<ms>] [/ANIMATE] /D=<папка>", L"Установка",
+        MessageBoxW(nullptr, L"drawn_wizard.exe [/LOAD=<мс>] [/ANIMATE] [/CLASS=<класс>] [/S] /D=<папка>",
+                    L"Установка",
                     MB_ICONERROR);
         return kExitUsage;
     }
+    if (g_wizard.silent) return WriteResult() ? kExitInstalled : kExitFailed;
     const std::wstring className = ClassNameOfThisRun();
     WNDCLASSW wc = {};
     wc.lpfnWndProc = WindowProc;
