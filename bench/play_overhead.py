@@ -3,8 +3,9 @@
 
 For each setup wizard of the end-to-end tests (the NSIS wizard, the
 property-sheet wizard sheet_wizard.exe, the Windows Installer package of
-msi_package.py, and the NSIS wizard run from %TEMP% by the loader of
-loader.nsi, which it waits for), installs under Wine twice per round: once in the setup's
+msi_package.py, the NSIS wizard run from %TEMP% by the loader of
+loader.nsi, which it waits for, and drawn_wizard.exe, which draws its own
+controls in one window), installs under Wine twice per round: once in the setup's
 silent mode (`/S /D=<folder>`; `msiexec /i <package> /qn INSTALLDIR=<folder>`),
 once through `orvanta.exe /PLAY <script> /SPEED 0 /REPORT <file>` with a
 script that clicks through the whole wizard. The figure per wizard is
@@ -20,7 +21,7 @@ failure makes it some 50 ms longer than the end of a run that completes),
 and the overhead per block beyond that fixed cost, which is roughly what the
 player itself adds.
 
-    bench/play_overhead.py [--rounds N] [--wizard nsis|sheet|msi|loader ...]
+    bench/play_overhead.py [--rounds N] [--wizard nsis|sheet|msi|loader|drawn ...]
                            [--against OTHER/orvanta.exe]
 
 Three rounds per wizard by default; `--rounds 10` is the full run.
@@ -61,6 +62,7 @@ class Wizard:
     work: Path  # C:\Bench\<key>: the setup, its script and report
     folder: Path  # where both installs put readme.txt (no spaces in its path)
     setup: Path = None
+    installed_file: str = "readme.txt"  # what an install leaves in the folder
     blocks: list = None
     parameters: str = ""  # the setup's command line in the script
 
@@ -138,8 +140,24 @@ class LoaderWizard(Wizard):
         self.blocks = setups.wizard_blocks(self.PRODUCT, session.windows_path(self.folder))
 
 
+class DrawnWizard(Wizard):
+    """The wizard that draws its own controls in one window (drawn_wizard.exe,
+    its pages loading at once): every press waits for a still picture and is
+    confirmed by the picture's change."""
+
+    def prepare(self, session):
+        self.setup = self.work / "drawn_wizard.exe"
+        shutil.copyfile(session.built("drawn_wizard.exe"), self.setup)
+        self.installed_file = "result.txt"
+        window = [("DrawnWizard", "Установка Рисованный мастер", 1)]
+        self.blocks = [setups.Block(window, press)
+                       for press in ((40, 160), (400, 285), (400, 285), (400, 285))]
+        self.parameters = f"/CLASS=DrawnWizard /D={session.windows_path(self.folder)}"
+
+
 WIZARDS = {"nsis": (NsisWizard, "NSIS wizard"), "sheet": (SheetWizard, "property-sheet wizard"),
-           "msi": (MsiWizard, "MSI wizard"), "loader": (LoaderWizard, "loader of the NSIS wizard")}
+           "msi": (MsiWizard, "MSI wizard"), "loader": (LoaderWizard, "loader of the NSIS wizard"),
+           "drawn": (DrawnWizard, "drawn wizard")}
 
 
 def timed(session, command_line, folder):
@@ -184,7 +202,7 @@ def own_start_and_exit(session, bench, build, rounds):
 def played_round(session, wizard, build):
     """Seconds of the played install with `build`, or None when it did not
     finish."""
-    readme = wizard.folder / "readme.txt"
+    readme = wizard.folder / wizard.installed_file
     shutil.rmtree(wizard.folder, ignore_errors=True)
     wizard.before_install(session)
     wizard.report.unlink(missing_ok=True)
@@ -204,7 +222,7 @@ def played_round(session, wizard, build):
 def one_round(session, wizard, builds, turn=0):
     """The silent seconds and, per build, the played seconds (None for an
     install that did not finish). The builds take turns at playing first."""
-    readme = wizard.folder / "readme.txt"
+    readme = wizard.folder / wizard.installed_file
     shutil.rmtree(wizard.folder, ignore_errors=True)
     wizard.before_install(session)
     silent, code = timed(session, wizard.silent_command(session), "C:\\")

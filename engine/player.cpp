@@ -135,6 +135,7 @@ void Player::Reset() {
   byMessages_.clear();
   blockNotes_.clear();
   likelyTarget_ = 0;
+  still_ = {};
 }
 
 void Player::ReadSpeedSetting() {
@@ -262,9 +263,10 @@ void Player::NextDo() {
     lostPresses_ = 0;
     unconfirmed_ = {};
     likelyTarget_ = 0;
-    still_ = {};
+    // A drawn window keeps the picture its last press was seen to make; the
+    // wait for it to be still starts again.
+    still_.sinceMs = waitingSinceMs_ = app_.platform.system.AwakeTimeMs();
     waiting_ = Waiting::None;
-    waitingSinceMs_ = app_.platform.system.AwakeTimeMs();
     return;
   }
   bar_.tmrDo.SetEnabled(false);
@@ -640,6 +642,7 @@ void Player::ConfirmPicture() {
   }
   if (changed || u.attempts > kDrawnPressRepeats) {
     u.what = Awaiting::None;
+    if (picture) still_ = {u.target, *picture, now, now};
     if (!changed) {
       NoteBlock("Нажатие не изменило окно", {{"Окно", DescribePath(app_.script.block.windowPath)}});
     }

@@ -60,7 +60,7 @@ constexpr long long kLikenessDelaysMs[] = {2000, 3000, 4000};
 // A window that draws its own controls is pressed once its picture has been
 // still this long, or once it has been looked at kMaxStillWaitMs (a window
 // that never settles).
-constexpr long long kStillMs = 150;
+constexpr long long kStillMs = 100;
 constexpr long long kMaxStillWaitMs = 3000;
 }  // namespace speed
 
