@@ -340,7 +340,10 @@ platform::WindowHandle Player::FindTarget() {
       FindTargetWindow(app_.platform.desktop, app_.platform.system, app_.script.block.windowPath);
   // A recorded window that is there, even hidden (a property sheet's page not
   // shown yet), is the one: nothing else is looked for.
-  if (exact != 0) return exact;
+  if (exact != 0) {
+    likelyTarget_ = 0;
+    return exact;
+  }
   return FindLikelyTarget();
 }
 
@@ -636,7 +639,10 @@ void Player::ConfirmPicture() {
   const bool shown = desktop.IsWindow(u.target) && desktop.IsVisible(u.target);
   const std::optional<size_t> picture = shown ? WindowPicture(desktop, u.target) : std::nullopt;
   const bool changed = !picture || *picture != u.picture;
-  if (!changed && now - u.sinceMs < kPictureEffectWaitMs) {
+  // A busy window may still take the press it has queued: a second one now
+  // would be a second press.
+  const bool answering = shown && desktop.IsResponding(desktop.RootWindow(u.target));
+  if (!changed && (!answering || now - u.sinceMs < kPictureEffectWaitMs)) {
     if (TimedOut()) GiveUp("окно не принимает ввод");
     return;
   }
