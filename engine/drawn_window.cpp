@@ -4,29 +4,26 @@
 #include <string_view>
 
 #include "platform/text.h"
+#include "script/playback.h"
 
 namespace engine {
 namespace {
 
-// Classes of the system's own controls and dialogs, which windows messages
-// and states tell about; compared as prefixes without regard to case.
+// Classes of the system's own controls and dialogs, which window messages
+// and states tell about (fields besides, whatever their class); compared as
+// prefixes without regard to case.
 constexpr const char* kSystemControls[] = {
-    "BUTTON",      "EDIT",          "STATIC",         "LISTBOX",        "COMBOBOX",
-    "COMBOLBOX",   "SCROLLBAR",     "#32770",         "SYSLISTVIEW32",  "SYSTREEVIEW32",
-    "SYSTABCONTROL32", "SYSHEADER32", "SYSLINK",      "TOOLBARWINDOW32", "REBARWINDOW32",
-    "MSCTLS_",     "RICHEDIT",      "SYSDATETIMEPICK32", "SYSMONTHCAL32", "SYSIPADDRESS32",
-    "SYSANIMATE32", "SYSPAGER",     "TOOLTIPS_CLASS32"};
+    "BUTTON",          "STATIC",        "LISTBOX",         "COMBOBOX",          "COMBOLBOX",
+    "SCROLLBAR",       "#32770",        "SYSLISTVIEW32",   "SYSTREEVIEW32",     "SYSTABCONTROL32",
+    "SYSHEADER32",     "SYSLINK",       "TOOLBARWINDOW32", "REBARWINDOW32",     "MSCTLS_",
+    "SYSDATETIMEPICK32", "SYSMONTHCAL32", "SYSIPADDRESS32", "SYSANIMATE32",     "SYSPAGER",
+    "TOOLTIPS_CLASS32"};
 
 bool IsSystemControl(const std::string& className) {
   for (const char* prefix : kSystemControls) {
     if (text::StartsWithNoCase(className, prefix)) return true;
   }
-  return text::FoldCase(className).find("EDIT") != std::string::npos;
-}
-
-bool Contains(const platform::ScreenArea& area, platform::Point p) {
-  return p.x >= area.left && p.y >= area.top && p.x < area.left + area.width &&
-         p.y < area.top + area.height;
+  return script::IsEditClass(className);
 }
 
 }  // namespace
@@ -44,7 +41,7 @@ bool IsDrawnSurface(const platform::Desktop& desktop, platform::WindowHandle win
   if (IsSystemControl(desktop.ClassName(window))) return false;
   const platform::Point screen = desktop.ClientToScreen(window, press);
   for (const platform::WindowHandle child : desktop.ChildWindows(window)) {
-    if (desktop.IsVisible(child) && Contains(desktop.ClientArea(child), screen)) return false;
+    if (desktop.IsVisible(child) && desktop.ClientArea(child).Contains(screen)) return false;
   }
   return true;
 }

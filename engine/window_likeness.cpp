@@ -232,10 +232,10 @@ class LikenessSearch {
       std::string reasons = m.why;
       // The order of top-level windows changes whenever one is activated:
       // it tells nothing of which one was recorded.
-      if (topLevel) {
-      } else if (ordinalExists && int(i) + 1 == step.ordinal) {
+      const bool ordinalTells = !topLevel && step.ordinal >= 1;
+      if (ordinalTells && ordinalExists && int(i) + 1 == step.ordinal) {
         s += kAtRecordedOrdinal;
-      } else if (step.ordinal >= 1) {
+      } else if (ordinalTells) {
         const std::string ordinal = "порядковый номер " + std::to_string(i + 1) + " вместо " +
                                     std::to_string(step.ordinal);
         reasons += (reasons.empty() ? "" : ", ") + ordinal;
@@ -252,9 +252,7 @@ class LikenessSearch {
   void Next(size_t level, WindowHandle w, int score, const std::string& why) {
     if (level + 1 < path_.size()) return Descend(level + 1, w, score, why);
     const platform::ScreenArea client = desktop_.ClientArea(w);
-    if (press_.x < 0 || press_.y < 0 || press_.x >= client.width || press_.y >= client.height) {
-      return;
-    }
+    if (!platform::ScreenArea{0, 0, client.width, client.height}.Contains(press_)) return;
     for (Candidate& c : found_) {
       if (c.window != w) continue;
       if (score > c.score) c = {w, score, why};

@@ -42,6 +42,9 @@ inline uint32_t SwapLeftAndRight(uint32_t flags) {
 // top of the whole may be negative.
 struct ScreenArea {
   int left = 0, top = 0, width = 0, height = 0;
+  bool Contains(Point p) const {
+    return p.x >= left && p.y >= top && p.x < left + width && p.y < top + height;
+  }
 };
 
 // What a window message can click without the mouse.

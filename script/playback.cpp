@@ -339,9 +339,12 @@ std::string ReadWindowText(const app::App& app, WindowHandle window) {
   return app.platform.desktop.SendGetText(window, kMaxWindowText);
 }
 
-bool IsEditWindow(const app::App& app, WindowHandle window) {
-  const std::string className = app.platform.desktop.ClassName(window);
+bool IsEditClass(const std::string& className) {
   return text::FoldCase(className).find("EDIT") != std::string::npos;
+}
+
+bool IsEditWindow(const app::App& app, WindowHandle window) {
+  return IsEditClass(app.platform.desktop.ClassName(window));
 }
 
 bool IsControlBarWindow(const app::App& app, WindowHandle window) {

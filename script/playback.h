@@ -66,6 +66,7 @@ bool ReplayBlockEvents(app::App& app, platform::WindowHandle target);
 void PutBlockText(app::App& app, platform::WindowHandle target);
 std::string ReadWindowText(const app::App& app, platform::WindowHandle window);
 // Edit, RichEdit20A and other classes whose name contains "EDIT".
+bool IsEditClass(const std::string& className);
 bool IsEditWindow(const app::App& app, platform::WindowHandle window);
 // The control bar's window or any window inside it.
 bool IsControlBarWindow(const app::App& app, platform::WindowHandle window);

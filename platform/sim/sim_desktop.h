@@ -104,7 +104,6 @@ class SimDesktop : public platform::Desktop {
   // be told.
   void SetOnClickAt(platform::WindowHandle window, std::function<void(platform::Point)> onClick);
   void SetPicture(platform::WindowHandle window, uint64_t picture);
-  mutable int captures = 0;  // CaptureClient calls
   bool IsTopmost(platform::WindowHandle window) const;
   ScreenRect RectOf(platform::WindowHandle window) const;
   std::vector<platform::WindowHandle> Children(platform::WindowHandle parent) const;

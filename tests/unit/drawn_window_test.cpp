@@ -141,7 +141,9 @@ TEST_P(DrawnPagesLoad, EveryPressIsTakenAndThePackageInstallsAsRecorded) {
   EXPECT_TRUE(drawn.shortcut);
   EXPECT_TRUE(drawn.dictionaries);
   EXPECT_EQ(drawn.taken, 4);
-  if (mode.animate) EXPECT_EQ(drawn.ignored, 0);
+  if (mode.animate) {
+    EXPECT_EQ(drawn.ignored, 0);
+  }
   EXPECT_EQ(Report().find("Нажатие не изменило окно"), std::string::npos) << Report();
   EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete);
 }
