@@ -65,7 +65,7 @@ void DescribeShownWindows(const platform::Desktop& desktop, platform::WindowHand
   if (depth >= kMaxPictureDepth) return;
   for (const platform::WindowHandle child : desktop.ChildWindows(parent)) {
     if (!desktop.IsVisible(child)) continue;
-    out += desktop.WindowText(child);
+    out += std::to_string(child) + desktop.WindowText(child);
     out += desktop.IsEnabled(child) ? "\n+" : "\n-";
     DescribeShownWindows(desktop, child, depth + 1, out);
   }
@@ -86,8 +86,9 @@ class SetupProcesses {
   std::map<unsigned, bool> owned_;
 };
 
-// What the setup's shown windows say and which of them are enabled: a
-// window that appears, changes its text or becomes enabled changes it. Out-
+// Which of the setup's windows are shown, in which order, what they say and
+// which of them are enabled: a window that appears, comes to the front of its
+// siblings (a page raised), changes its text or becomes enabled changes it. Out-
 // of-context events say the same, but not of every control, and not under
 // Wine, which raises none for a status text or a list that grows.
 size_t SetupPicture(const platform::Desktop& desktop, const platform::Process& setup) {
@@ -95,7 +96,8 @@ size_t SetupPicture(const platform::Desktop& desktop, const platform::Process& s
   SetupProcesses processes(setup);
   for (const platform::WindowHandle top : desktop.ChildWindows(0)) {
     if (!processes.Owns(desktop.ProcessIdOf(top)) || !desktop.IsVisible(top)) continue;
-    picture += desktop.WindowText(top) + (desktop.IsEnabled(top) ? "\n+" : "\n-");
+    picture += std::to_string(top) + desktop.WindowText(top) +
+               (desktop.IsEnabled(top) ? "\n+" : "\n-");
     DescribeShownWindows(desktop, top, 1, picture);
   }
   return std::hash<std::string>{}(picture);
@@ -377,6 +379,7 @@ platform::WindowHandle Player::FindLikelyTarget() {
 // none, its click was lost and is played again, as the block it belongs to.
 bool Player::SameTargetUnchanged(platform::WindowHandle target, bool reacting) {
   if (target != lastTarget_ || eventSincePress_) return false;
+  if (lastTakenByButton_ && LastClickActed()) return false;
   if (reacting) return true;
   if (!lastTakenByButton_) return false;
   if (ClickHadNoEffect()) {
@@ -456,6 +459,7 @@ void Player::OnTargetFound(platform::WindowHandle target, bool reacting) {
   const bool button = desktop.ButtonKindOf(target) != platform::ButtonKind::None;
   pictureBeforeGesture_ = button ? PictureOfSetup() : 0;
   checkBeforeGesture_ = button ? desktop.CheckState(target) : -1;
+  captionBeforeGesture_ = desktop.WindowText(target);
   ForgetEventsSoFar();
   const script::Gesture gesture = script::PlayBlockGesture(app_, target, byMessages);
   // Next or stop may have been pressed while the gesture was injected.
@@ -564,7 +568,7 @@ void Player::FinishBlock(platform::WindowHandle target, script::Gesture gesture)
   lastTarget_ = target;
   lastTakenByButton_ = gesture == script::Gesture::Taken && watch_ && speedIndex_ == 0;
   if (lastTakenByButton_) {
-    lastClick_ = {app_.platform.desktop.WindowText(target), played,
+    lastClick_ = {captionBeforeGesture_, checkBeforeGesture_, pictureBeforeGesture_, played,
                   app_.platform.system.AwakeTimeMs(), false};
   }
   // The next block goes at once after a button that has acted on its click
@@ -701,14 +705,26 @@ void Player::ForgetEventsSoFar() {
   eventSincePress_ = false;
 }
 
+bool Player::LastClickActed() const {
+  const platform::Desktop& desktop = app_.platform.desktop;
+  if (eventSincePress_) return true;
+  if (!desktop.IsWindow(lastTarget_) || !desktop.IsVisible(lastTarget_) ||
+      !desktop.IsEnabled(lastTarget_)) {
+    return true;
+  }
+  return desktop.WindowText(lastTarget_) != lastClick_.caption ||
+         desktop.CheckState(lastTarget_) != lastClick_.check ||
+         PictureOfSetup() != lastClick_.picture;
+}
+
+// Played again only onto the very button that took it, unchanged, in front.
 bool Player::ClickHadNoEffect() const {
   const platform::Desktop& desktop = app_.platform.desktop;
-  if (!lastTakenByButton_ || eventSincePress_ || lastClick_.replayed) return false;
+  if (!lastTakenByButton_ || lastClick_.replayed) return false;
   if (app_.platform.system.AwakeTimeMs() - lastClick_.atMs < kClickEffectWaitMs) return false;
+  if (LastClickActed()) return false;
   const platform::WindowHandle root = desktop.RootWindow(lastTarget_);
-  return desktop.IsWindow(lastTarget_) && desktop.IsVisible(lastTarget_) &&
-         desktop.IsEnabled(lastTarget_) && desktop.WindowText(lastTarget_) == lastClick_.caption &&
-         desktop.ForegroundWindow() == root && desktop.IsResponding(root);
+  return desktop.ForegroundWindow() == root && desktop.IsResponding(root);
 }
 
 void Player::ReplayLastClick() {

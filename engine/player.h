@@ -119,6 +119,9 @@ class Player {
   bool ReactsAtOnce() const;
   bool SameTargetUnchanged(platform::WindowHandle target, bool reacting);
   void ForgetEventsSoFar();  // before a press: only later events tell what it did
+  // The button, its page or the setup's windows differ from what they were
+  // before the last click.
+  bool LastClickActed() const;
   bool ClickHadNoEffect() const;
   void ReplayLastClick();
   // The block's window as recorded, or, once it has been missing a while, the
@@ -195,8 +198,13 @@ class Player {
   bool lastTakenByButton_ = false;
   bool awaitingTick_ = false;  // window events wait for the step timer's next tick
   bool eventSincePress_ = false;
+  // A button that took a click, as it and its setup were just before the
+  // press: a wizard may rename the button within the click (Next reading
+  // "Install" on the ready page) or raise a page without any window event.
   struct LastClick {
-    std::string caption;  // of the button when it took the click
+    std::string caption;
+    int check = -1;
+    size_t picture = 0;  // of the setup's windows
     std::vector<script::MouseEvent> events;
     long long atMs = 0;
     bool replayed = false;
@@ -224,6 +232,7 @@ class Player {
   StillWatch still_;
   size_t pictureBeforeGesture_ = 0;
   int checkBeforeGesture_ = -1;
+  std::string captionBeforeGesture_;
   std::unique_ptr<platform::WindowWatch> watch_;
   bool packageByMessages_ = false;
   bool packageOpen_ = false;  // a script was started and its entry is not closed

@@ -240,7 +240,20 @@ void SimDesktop::SetCaption(WindowHandle window, const std::string& caption) {
   Window* w = Get(window);
   if (!w || w->caption == caption) return;
   w->caption = caption;
-  RaiseWindowEvent(window);
+  if (!w->quietRenames) RaiseWindowEvent(window);
+}
+
+void SimDesktop::SetQuietRenames(WindowHandle window) {
+  if (Window* w = Get(window)) w->quietRenames = true;
+}
+
+void SimDesktop::RaiseChild(WindowHandle window) {
+  Window* w = Get(window);
+  if (!w || w->parent == 0) return;
+  std::vector<WindowHandle>& siblings = children_[w->parent];
+  siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(positions_.at(window)));
+  siblings.insert(siblings.begin(), window);
+  for (size_t i = 0; i < siblings.size(); ++i) positions_[siblings[i]] = i;
 }
 
 void SimDesktop::MoveWindow(WindowHandle window, ScreenRect rect) {
@@ -627,7 +640,13 @@ void SimDesktop::SetWindowPos(WindowHandle window, platform::ZOrder order, uint3
       w->topmost = false;
       notTopmostCalls.emplace_back(window, flags);
       break;
-    case platform::ZOrder::Top: BringToFront(window); break;
+    case platform::ZOrder::Top:
+      if (w->parent != 0) {
+        RaiseChild(window);
+      } else {
+        BringToFront(window);
+      }
+      break;
     case platform::ZOrder::Bottom:
       zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), window), zorder_.end());
       zorder_.push_back(window);

@@ -94,6 +94,13 @@ class SimDesktop : public platform::Desktop {
   void SetHung(platform::WindowHandle window, bool hung);  // its thread stops answering
   void RemoveWindow(platform::WindowHandle window);  // with its children
   void SetCaption(platform::WindowHandle window, const std::string& caption);
+  // The window's caption changes raise no window event: under Wine a class
+  // library's controls change their text so, and their pages come to the
+  // front without one.
+  void SetQuietRenames(platform::WindowHandle window);
+  // A child window in front of its siblings (SetWindowPos HWND_TOP): hit
+  // testing and enumeration find it first. No window event, as under Wine.
+  void RaiseChild(platform::WindowHandle window);
   void MoveWindow(platform::WindowHandle window, ScreenRect rect);  // children move along
   void SetVisible(platform::WindowHandle window, bool visible);
   void SetEnabled(platform::WindowHandle window, bool enabled);
@@ -210,6 +217,7 @@ class SimDesktop : public platform::Desktop {
     bool enabled = true;
     bool topmost = false;
     bool hung = false;
+    bool quietRenames = false;
     int process = kOtherProcess;
     platform::ButtonKind buttonKind = platform::ButtonKind::None;
     int check = 0;  // of a check box or radio button

@@ -32,17 +32,22 @@ bool MattersToPlayer(DWORD event) {
     case EVENT_SYSTEM_FOREGROUND:
     case EVENT_OBJECT_CREATE:
     case EVENT_OBJECT_SHOW:
+    case EVENT_OBJECT_HIDE:     // a page that gives way to the next
+    case EVENT_OBJECT_REORDER:  // a page raised in front of the others
     case EVENT_OBJECT_STATECHANGE:
     case EVENT_OBJECT_NAMECHANGE:
       return true;
     default:
-      return false;  // destroyed, hidden, moved
+      return false;  // destroyed, moved
   }
 }
 
 void CALLBACK OnWinEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object, LONG child,
                          DWORD, DWORD) {
-  if (!window || !IsWindowItself(object, child) || !MattersToPlayer(event)) return;
+  // A reorder is told of the parent's client area, whose children moved.
+  const bool itself = IsWindowItself(object, child) ||
+                      (event == EVENT_OBJECT_REORDER && child == CHILDID_SELF);
+  if (!window || !itself || !MattersToPlayer(event)) return;
   auto found = Watches().find(hook);
   if (found == Watches().end()) return;
   const std::shared_ptr<Handler> onChange = found->second;  // may unwatch
@@ -72,7 +77,7 @@ std::unique_ptr<platform::WindowWatch> Win32Desktop::WatchWindows(Handler onChan
   // by the hundred while a window is dragged.
   const std::pair<DWORD, DWORD> ranges[] = {
       {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
-      {EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW},
+      {EVENT_OBJECT_CREATE, EVENT_OBJECT_REORDER},
       {EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE},
       {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE},
   };

@@ -219,6 +219,27 @@ TEST_F(PlayerTest, AtTheFastSpeedTheSameButtonIsPressedAgainOnlyOnceItsNextPageS
   EXPECT_LT(ui().nowMs, 100 + 3 * (250 + engine::speed::kReactDelay) + 50);
 }
 
+// Its pages come to the front and its Next button is renamed without a
+// window event: the click acted all the same, and the renamed button is the
+// next block's, pressed once.
+TEST_F(PlayerTest, AClassLibraryWizardsRaisedPagesAndRenamedButtonCountAsTheClicksEffect) {
+  for (const char* speed : {"0", "2"}) {
+    SCOPED_TRACE(std::string("speed ") + speed);
+    app().settings.Save(app::setting::kSpeed, speed);
+    fake::FakeWizard library(machine(), {.programPath = std::string("C:\\Setup\\Lib") + speed + ".exe",
+                                         .installPage = 0, .classLibrary = true});
+    statLines.clear();
+    library.clickedPages.clear();
+    Play({WriteClicks(std::string("Lib") + speed, library.options().programPath,
+                      {{"&Далее >", ""}, {"&Далее >", ""}, {"&Установить", ""}, {"&Готово", ""}})});
+    RunUntilStatistics(20000);
+    EXPECT_TRUE(library.finished);
+    EXPECT_EQ(library.clickedPages, (std::vector<int>{1, 2, 3, 4})) << "a click fell on a page twice";
+    ASSERT_FALSE(statLines.empty());
+    EXPECT_NE(statLines[0].find("ОК"), std::string::npos) << statLines[0];
+  }
+}
+
 TEST_F(PlayerTest, FastModeStartsAtTheFirstFindAndEndsAfterTenMisses) {
   app().settings.Save(app::setting::kSpeed, "0");
   Play({WriteScript("Demo", wizard.options().programPath)});

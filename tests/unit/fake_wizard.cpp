@@ -67,6 +67,13 @@ void FakeWizard::Launch(const sim::SimShell::ProgramStart& start) {
   for (WindowHandle button : {back, next, cancel}) {
     desktop.SetButtonKind(button, platform::ButtonKind::Push);
   }
+  pages_.assign(1, 0);
+  if (options_.classLibrary) {
+    for (WindowHandle quiet : {title, next}) desktop.SetQuietRenames(quiet);
+    for (int p = 1; p <= options_.pageCount; ++p) {
+      pages_.push_back(AddChild("TNewNotebookPage", "", {0, 60, options_.rect.width, 80}));
+    }
+  }
   ShowPage(1);
 }
 
@@ -75,8 +82,15 @@ void FakeWizard::ShowPage(int page) {
   sim::SimDesktop& desktop = machine_.desktop;
   desktop.SetCaption(title,
                      "Шаг " + std::to_string(page) + " из " + std::to_string(options_.pageCount));
-  desktop.SetVisible(edit, page == options_.editPage);
-  desktop.SetCaption(next, page == options_.pageCount ? kFinishCaption : kNextCaption);
+  const bool last = page == options_.pageCount;
+  if (options_.classLibrary) {
+    desktop.RaiseChild(pages_[page]);
+    desktop.SetCaption(next, last ? kFinishCaption
+                             : page + 1 == options_.pageCount ? kInstallCaption : kNextCaption);
+  } else {
+    desktop.SetVisible(edit, page == options_.editPage);
+    desktop.SetCaption(next, last ? kFinishCaption : kNextCaption);
+  }
   installing_ = page == options_.installPage;
   if (installing_ && options_.msi) {
     machine_.shell.mutexes.insert(kInstallerMutex);

@@ -37,6 +37,11 @@ struct WizardOptions {
   // "Далее >" shows the next page this much later, after the click is over
   // (a wizard that makes each page a window of its own).
   long long pageDelayMs = 0;
+  // The shape of a class-library wizard: its pages are child panels, all
+  // made at start, the shown one raised in front of the others; "&Далее >"
+  // keeps its handle and reads "&Установить" on the page before the last;
+  // none of this raises a window event, as under Wine.
+  bool classLibrary = false;
 };
 
 constexpr const char* kInstallerMutex = "Global\\_MSIExecute";
@@ -48,6 +53,7 @@ class FakeWizard {
   static constexpr const char* kBackCaption = "< &Назад";
   static constexpr const char* kCancelCaption = "Отмена";
   static constexpr const char* kFinishCaption = "&Готово";
+  static constexpr const char* kInstallCaption = "&Установить";  // a class-library wizard's
   static constexpr const char* kYesCaption = "&Да";
   static constexpr const char* kNoCaption = "&Нет";
   static constexpr const char* kCancelQuestion = "Вы действительно хотите прервать установку?";
@@ -92,6 +98,7 @@ class FakeWizard {
   bool holdsMutex_ = false;
   int launches_ = 0;  // a scheduled finish belongs to the launch that started it
   platform::WindowHandle cover_ = 0;
+  std::vector<platform::WindowHandle> pages_;  // of a class-library wizard, 1-based
 };
 
 }  // namespace fake
