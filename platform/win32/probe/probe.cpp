@@ -189,6 +189,15 @@ int PrintText(const wchar_t* handle_text) {
   return WriteOut(Escape(WindowText(hwnd)) + L"\n") ? 0 : 1;
 }
 
+int PrintEnabled(const wchar_t* handle_text) {
+  HWND hwnd = nullptr;
+  if (!ParseHandle(handle_text, &hwnd) || !IsWindow(hwnd)) {
+    fwprintf(stderr, L"probe: no such window: %ls\n", handle_text);
+    return 1;
+  }
+  return WriteOut(IsWindowEnabled(hwnd) ? L"1\n" : L"0\n") ? 0 : 1;
+}
+
 // The lines of a list box with strings. LB_GETTEXT is one of the messages
 // the system carries across processes (Wine with a buffer of 512 characters).
 int PrintItems(const wchar_t* handle_text) {
@@ -355,7 +364,7 @@ int MutexExists(const wchar_t* name) {
 int Usage() {
   fwprintf(
       stderr,
-      L"usage: probe [list] | text HWND | items HWND | reg KEY VALUE | acp | drivetype ROOT "
+      L"usage: probe [list] | text HWND | enabled HWND | items HWND | reg KEY VALUE | acp | drivetype ROOT "
       L"| run DIR LINE | send HWND MSG [WPARAM [LPARAM]] | clip TEXT | ps | mutex NAME | hold\n");
   return 1;
 }
@@ -366,6 +375,7 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring command = argc > 1 ? argv[1] : L"list";
   if (command == L"list" && argc <= 2) return ListWindows();
   if (command == L"text" && argc == 3) return PrintText(argv[2]);
+  if (command == L"enabled" && argc == 3) return PrintEnabled(argv[2]);
   if (command == L"items" && argc == 3) return PrintItems(argv[2]);
   if (command == L"reg" && argc == 4) return PrintRegistryValue(argv[2], argv[3]);
   if (command == L"acp" && argc == 2) return WriteOut(std::to_wstring(GetACP()) + L"\n") ? 0 : 1;
