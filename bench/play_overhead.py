@@ -239,6 +239,8 @@ def played_round(session, wizard, build):
               f"(exit code {code}):")
         print(wizard.report.read_text(encoding="utf-8") if wizard.report.is_file()
               else "(no report)")
+        if readme.is_file() and not as_recorded:
+            print(f"{readme.name} says {readme.read_text()!r}, not {wizard.installed_text!r}")
         session.kill_all()  # the setup left waiting must not meet the next round
         session.wine("reg", "query", r"HKCU\Software")  # Wine up again before the next timing
         return None
