@@ -832,7 +832,9 @@ void Player::Stop() {
   bar_.Timer1.SetEnabled(false);
   bar_.Hide();
   EndPackage(kInterrupted, "прервано пользователем", /*withWindow=*/true);
-  ShowResults();
+  // A stop between two packages leaves every package so far completed, and
+  // the rest of the queue never started: no success.
+  ShowResults(QueueSize() - queueIndex_);
   bar_.ReturnToLibrary();
 }
 
@@ -904,17 +906,20 @@ bool Player::AllCompleted() const {
   return true;
 }
 
-void Player::ShowResults() {
+void Player::ShowResults(int notStarted) {
   // The exit code tells a deploying tool the result, with or without a report.
   if (app_.unattended) {
-    app_.platform.ui.SetExitCode(AllCompleted() ? app::exit_code::kAllComplete
-                                                : app::exit_code::kIncomplete);
+    app_.platform.ui.SetExitCode(AllCompleted() && notStarted == 0
+                                     ? app::exit_code::kAllComplete
+                                     : app::exit_code::kIncomplete);
   }
   if (!ReportWanted()) {
     dialogs::ShowStatistics(app_, nullptr);
     return;
   }
-  SaveReport({});
+  SaveReport(notStarted > 0
+                 ? "Запуск остановлен: не начато пакетов - " + std::to_string(notStarted)
+                 : std::string());
 }
 
 std::string Player::CurrentName() const { return app::FileTitleOfPath(app_.currentScriptPath); }

@@ -175,7 +175,8 @@ class Player {
   void SaveReport(const std::string& closingLine);
   std::string UnfinishedLine() const;
   bool AllCompleted() const;
-  void ShowResults();
+  // `notStarted`: packages of the queue that a stop left unstarted.
+  void ShowResults(int notStarted = 0);
   std::string CurrentName() const;
 
   app::App& app_;

@@ -132,6 +132,22 @@ TEST_F(NightRun, TheReportIsWrittenAsTheRunGoesAndTheExitCodeTellsTheTruthWithou
   EXPECT_TRUE(ui().shutdownReasons["frmStels"].empty());
 }
 
+// The stop button, Alt+F4 on the bar or a polite taskkill between two packages.
+TEST_F(NightRun, AStopBetweenTwoPackagesIsNoSuccessAndCountsThePackagesNotStarted) {
+  Unattended(0);
+  Play({WriteScript("Первый", wizard.options().programPath),
+        WriteScript("Второй", wizard.options().programPath),
+        WriteScript("Третий", wizard.options().programPath)});
+  // Just after the first package's last click, before the advance to the next.
+  for (int ms = 0; ms < 20000 && wizard.clickedPages.size() < 4; ++ms) ui().AdvanceTime(1);
+  ASSERT_TRUE(wizard.finished);
+  ASSERT_EQ(app().statistics.entries().size(), 1u) << "the second package has started";
+  bar().imgStop.Click();
+  EXPECT_EQ(ui().exitCode, app::exit_code::kIncomplete);
+  EXPECT_NE(Report().find("1   ОК  Первый"), std::string::npos) << Report();
+  EXPECT_TRUE(Report().ends_with("\r\nЗапуск остановлен: не начато пакетов - 2\r\n")) << Report();
+}
+
 TEST_F(NightRun, WithoutAReportAnIncompleteRunExitsWithOneAfterItsStatistics) {
   Unattended(0, "");
   Play({WriteScript("Первый", wizard.options().programPath),
