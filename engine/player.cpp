@@ -337,9 +337,22 @@ void Player::Step(bool reacting) {
   inStepTick_ = false;
 }
 
+// While a setup is followed, only its own windows: a previous setup left
+// running (by "next", or after the wait for it ran out) may show the same.
+platform::WindowHandle Player::FindExactTarget() const {
+  const platform::Process* setup = app_.setupProcess.get();
+  if (!setup) {
+    return FindTargetWindow(app_.platform.desktop, app_.platform.system,
+                            app_.script.block.windowPath);
+  }
+  SetupProcesses processes(*setup);
+  return FindTargetWindow(app_.platform.desktop, app_.platform.system,
+                          app_.script.block.windowPath,
+                          [&](unsigned process) { return processes.Owns(process); });
+}
+
 platform::WindowHandle Player::FindTarget() {
-  const platform::WindowHandle exact =
-      FindTargetWindow(app_.platform.desktop, app_.platform.system, app_.script.block.windowPath);
+  const platform::WindowHandle exact = FindExactTarget();
   // A recorded window that is there, even hidden (a property sheet's page not
   // shown yet), is the one: nothing else is looked for.
   if (exact != 0) {
@@ -782,8 +795,7 @@ void Player::GiveUp(const std::string& reason) {
 // and its thread answers no message.
 bool Player::SetupHangs() const {
   const platform::Desktop& desktop = app_.platform.desktop;
-  platform::WindowHandle window =
-      FindTargetWindow(desktop, app_.platform.system, app_.script.block.windowPath);
+  platform::WindowHandle window = FindExactTarget();
   if (window == 0) window = lastTarget_;
   if (window == 0 || !desktop.IsWindow(window)) return false;
   return !desktop.IsResponding(desktop.RootWindow(window));

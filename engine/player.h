@@ -127,6 +127,7 @@ class Player {
   // The block's window as recorded, or, once it has been missing a while, the
   // setup's window most like it.
   platform::WindowHandle FindTarget();
+  platform::WindowHandle FindExactTarget() const;
   platform::WindowHandle FindLikelyTarget();
   void OnTargetFound(platform::WindowHandle target, bool reacting);
   void OnTargetMissing();

@@ -23,17 +23,32 @@ std::optional<std::string> MatchText(const std::string& s) {
 // class, as by the system, without regard to case).
 WindowHandle NextMatch(const platform::Desktop& desktop, const platform::System& system,
                        WindowHandle parent, WindowHandle after, const std::string& className,
-                       const std::optional<std::string>& caption) {
+                       const std::optional<std::string>& caption,
+                       const ProcessFilter& owned = nullptr) {
   const std::string cls = StoredText(system, className);
   const std::optional<std::string> cap =
       caption ? std::optional<std::string>(StoredText(system, *caption)) : std::nullopt;
+  const bool topLevel = parent == 0 || parent == desktop.DesktopWindow();
   for (WindowHandle w = desktop.FindWindow(parent, after, "", std::nullopt); w != 0;
        w = desktop.FindWindow(parent, w, "", std::nullopt)) {
     if (!cls.empty() && !text::EqualsNoCase(StoredText(system, desktop.ClassName(w)), cls)) continue;
     if (cap && StoredText(system, desktop.WindowText(w)) != *cap) continue;
+    if (topLevel && owned && !owned(desktop.ProcessIdOf(w))) continue;
     return w;
   }
   return 0;
+}
+
+WindowHandle NthMatch(const platform::Desktop& desktop, const platform::System& system,
+                      WindowHandle parent, const std::string& className,
+                      const std::optional<std::string>& caption, int n,
+                      const ProcessFilter& owned) {
+  WindowHandle w = 0;
+  for (int k = 1; k <= n; ++k) {
+    w = NextMatch(desktop, system, parent, w, className, caption, owned);
+    if (w == 0) break;
+  }
+  return w;
 }
 
 }  // namespace
@@ -88,16 +103,11 @@ int CountOrdinal(const platform::Desktop& desktop, const platform::System& syste
 WindowHandle FindNthWindow(const platform::Desktop& desktop, const platform::System& system,
                            WindowHandle parent, const std::string& className,
                            const std::optional<std::string>& caption, int n) {
-  WindowHandle w = 0;
-  for (int k = 1; k <= n; ++k) {
-    w = NextMatch(desktop, system, parent, w, className, caption);
-    if (w == 0) break;
-  }
-  return w;
+  return NthMatch(desktop, system, parent, className, caption, n, nullptr);
 }
 
 WindowHandle FindTargetWindow(const platform::Desktop& desktop, const platform::System& system,
-                              const WindowPath& path) {
+                              const WindowPath& path, const ProcessFilter& owned) {
   WindowHandle parent = 0, w = 0;
   for (const script::WindowStep& step : path) {
     const std::string caption = RecordedText(step.caption);
@@ -106,9 +116,9 @@ WindowHandle FindTargetWindow(const platform::Desktop& desktop, const platform::
     if (step.ordinal == -1) {
       w = desktop.DesktopWindow();
     } else if (step.ordinal == 0) {
-      w = NextMatch(desktop, system, desktop.DesktopWindow(), 0, className, match);
+      w = NextMatch(desktop, system, desktop.DesktopWindow(), 0, className, match, owned);
     } else {
-      w = FindNthWindow(desktop, system, parent, className, match, step.ordinal);
+      w = NthMatch(desktop, system, parent, className, match, step.ordinal, owned);
     }
     if (w == 0) return 0;
     parent = w;

@@ -3,6 +3,7 @@
 // live window becomes a window path (the chain of windows from the outermost
 // ancestor down to it, each by class, caption and ordinal among like
 // siblings), and a recorded path resolves to a live window again.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,9 +35,14 @@ void DescribeWindow(const platform::Desktop& desktop, const platform::System& sy
 int CountOrdinal(const platform::Desktop& desktop, const platform::System& system,
                  platform::WindowHandle parent, const std::string& className,
                  const std::string& caption, platform::WindowHandle window);
-// The window the path leads to now; 0 when any level is missing.
+// Says whether a top-level window's process may be searched; none: any.
+using ProcessFilter = std::function<bool(unsigned)>;
+// The window the path leads to now; 0 when any level is missing. With
+// `owned`, top-level windows of other processes are passed over, and
+// ordinals count only the others.
 platform::WindowHandle FindTargetWindow(const platform::Desktop& desktop,
-                                        const platform::System& system, const WindowPath& path);
+                                        const platform::System& system, const WindowPath& path,
+                                        const ProcessFilter& owned = nullptr);
 // The n-th child of `parent` with this class and caption (no caption = any); 0
 // when there are fewer than n or n < 1.
 platform::WindowHandle FindNthWindow(const platform::Desktop& desktop,

@@ -409,6 +409,22 @@ TEST_F(SetupProcessTest, ABootstrapperIsFollowedThroughItsChildsWizard) {
   EXPECT_EQ(ui().exitCode, 0) << Report();
 }
 
+// "Next" leaves the first setup running; its wizard, alike to the second's,
+// comes back in front of it.
+TEST_F(SetupProcessTest, OnlyTheFollowedSetupsWindowsArePressed) {
+  fake::FakeWizard left(machine(), {.programPath = "C:\\Setup\\Left.exe"});
+  PlayUnattended({WriteClicks("Оставлен", left.options().programPath, {{"Нет такой кнопки", ""}}),
+                  WriteScript("Второй", wizard.options().programPath)});
+  while (!left.running()) ui().AdvanceTime(100);
+  bar().imgPlayNext.Click();
+  while (!wizard.running()) ui().AdvanceTime(10);
+  desktop().SetWindowPos(left.dialog, platform::ZOrder::Top, 0);
+  RunUntilClosed();
+  EXPECT_TRUE(wizard.finished) << Report();
+  EXPECT_TRUE(left.clickedPages.empty()) << "the setup left running was pressed";
+  EXPECT_EQ(left.page(), 1);
+}
+
 TEST_F(SetupProcessTest, TheNextPackageWaitsForThePreviousSetupAndWindowsInstaller) {
   // Two MSI packages: the first one's msiexec holds the installer for 3 s
   // after its last window; the second fails with 1618 when it starts then.
