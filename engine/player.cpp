@@ -222,18 +222,50 @@ void Player::StartNextScript() {
 }
 
 bool Player::WaitForPreviousSetup() {
-  const bool busy = (app_.setupProcess && app_.setupProcess->Running()) ||
-                    app_.platform.shell.MutexExists(kInstallerMutex);
+  const bool setupRuns = app_.setupProcess && app_.setupProcess->Running();
+  const bool installerBusy = app_.platform.shell.MutexExists(kInstallerMutex);
   const long long now = app_.platform.system.AwakeTimeMs();
-  if (!busy || (previousWaitSinceMs_ >= 0 && now - previousWaitSinceMs_ >= kPreviousSetupWaitMs)) {
+  if (previousWaitSinceMs_ < 0) previousWaitSinceMs_ = setupWorkedMs_ = workSampledMs_ = now;
+  const bool minutePassed = now - previousWaitSinceMs_ >= kPreviousSetupWaitMs;
+  // A setup left running is waited for a minute at most; Windows Installer
+  // as long as it works: a package started while it is busy fails at once.
+  if (!installerBusy && (!setupRuns || minutePassed)) {
     previousWaitSinceMs_ = -1;
     app_.setupProcess.reset();  // what still runs now is no longer this run's concern
     return false;
   }
-  if (previousWaitSinceMs_ < 0) previousWaitSinceMs_ = now;
+  if (installerBusy && InstallerWaitRanOut()) {
+    previousWaitSinceMs_ = -1;
+    SkipNextScript("Windows Installer занят другой установкой");
+    return true;
+  }
   bar_.lblAct.SetText("Ожидание завершения предыдущей установки");
   StartAdvance();  // at the fast speed it asks again soon
   return true;
+}
+
+// By the rule of the time-out: from the later of the wait's start and the
+// previous setup's last sign of work; without a time-out, never.
+bool Player::InstallerWaitRanOut() {
+  if (!app_.unattended || app_.unattended->timeoutSeconds <= 0) return false;
+  NoteSetupWork();
+  const long long idle = app_.platform.system.AwakeTimeMs() -
+                         std::max(previousWaitSinceMs_, setupWorkedMs_);
+  return idle >= app_.unattended->timeoutSeconds * 1000LL;
+}
+
+// The next package never got its turn: its entry says why, and the queue
+// goes on.
+void Player::SkipNextScript(const std::string& reason) {
+  ++queueIndex_;
+  app_.currentScriptPath = app_.playQueue[queueIndex_];
+  bar_.lblKolvoProg.SetText(std::to_string(queueIndex_) + "/" + std::to_string(QueueSize()));
+  app_.statistics.BeginStatEntry(CurrentName());
+  app_.statistics.EndStatEntry(kNotStarted);
+  ++packageNumber_;
+  RecordFailure(reason, /*withWindow=*/false, /*scriptRead=*/false);
+  SaveReport(UnfinishedLine());
+  StartAdvance();
 }
 
 void Player::FinishQueue() {

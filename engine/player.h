@@ -106,9 +106,11 @@ class Player {
 
   int QueueSize() const;
   void StartNextScript();
-  // True while the previous setup's processes run or Windows Installer is
-  // busy, for a bounded time: the advance timer then asks again.
+  // True while the previous setup's processes run (a minute at most) or
+  // Windows Installer is busy: the advance timer then asks again.
   bool WaitForPreviousSetup();
+  bool InstallerWaitRanOut();
+  void SkipNextScript(const std::string& reason);
   bool SetupEnded() const;  // the followed setup's processes have all ended
   bool SetupHangs() const;
   void FinishQueue();

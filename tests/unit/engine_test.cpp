@@ -448,13 +448,34 @@ TEST_F(SetupProcessTest, TheNextPackageWaitsForThePreviousSetupAndWindowsInstall
   EXPECT_EQ(ui().exitCode, 0) << Report();
 }
 
-TEST_F(SetupProcessTest, AnInstallerThatStaysBusyDelaysTheFirstPackageByAMinuteAtMost) {
-  machine().shell.mutexes.insert(fake::kInstallerMutex);  // another installation, for ever
+// Another installation holds Windows Installer: a package started now would
+// fail at once (1618), so it waits as long as that one takes.
+TEST_F(SetupProcessTest, ABusyWindowsInstallerIsWaitedForAsLongAsItTakes) {
+  machine().shell.mutexes.insert(fake::kInstallerMutex);
   PlayUnattended({WriteScript("Demo", wizard.options().programPath)});
-  ui().AdvanceTime(59000);
+  ui().AdvanceTime(10 * 60000);
   EXPECT_TRUE(wizard.launchParameters.empty());
-  ui().AdvanceTime(1200);
-  EXPECT_EQ(wizard.launchParameters.size(), 1u);
+  machine().shell.mutexes.erase(fake::kInstallerMutex);
+  RunUntilClosed();
+  EXPECT_TRUE(wizard.finished);
+  EXPECT_EQ(ui().exitCode, 0) << Report();
+}
+
+// With a time-out, one that shows no progress for that long gives the
+// package no turn: it says so, and the next one waits again.
+TEST_F(SetupProcessTest, APackageThatAnInstallerNeverLetsInSaysSo) {
+  machine().shell.mutexes.insert(fake::kInstallerMutex);
+  PlayUnattended({WriteScript("Первый", wizard.options().programPath),
+                  WriteScript("Второй", wizard.options().programPath)}, 90);
+  ui().AdvanceTime(89000);
+  EXPECT_TRUE(Report().find("1   NO") == std::string::npos) << Report();
+  EXPECT_LT(RunUntilClosed(), 100000);
+  EXPECT_TRUE(wizard.launchParameters.empty());
+  EXPECT_EQ(ui().exitCode, app::exit_code::kIncomplete);
+  EXPECT_NE(Report().find("Не завершено: Первый (строка 1)\r\n  Блок: 0 из 0\r\n"
+                          "  Причина: Windows Installer занят другой установкой\r\n"),
+            std::string::npos) << Report();
+  EXPECT_NE(Report().find("Не завершено: Второй (строка 2)"), std::string::npos);
 }
 
 TEST(WindowFinder, OrdinalsOwnedDialogsAndTheDesktop) {
