@@ -298,8 +298,10 @@ void Player::NextDo() {
     unconfirmed_ = {};
     likelyTarget_ = 0;
     // A drawn window keeps the picture its last press was seen to make; the
-    // wait for it to be still starts again.
-    still_.sinceMs = waitingSinceMs_ = app_.platform.system.AwakeTimeMs();
+    // wait for it to be still starts again at the block's first look at it
+    // (the block may wait a while for something else first).
+    still_.sinceMs = -1;
+    waitingSinceMs_ = app_.platform.system.AwakeTimeMs();
     waiting_ = Waiting::None;
     return;
   }
@@ -532,6 +534,7 @@ bool Player::PictureSettled(platform::WindowHandle target, std::optional<size_t>
     still_ = {target, *picture, now, now};
     return false;
   }
+  if (still_.sinceMs < 0) still_.sinceMs = now;
   if (*picture != still_.picture) {
     still_.picture = *picture;
     still_.changedMs = now;

@@ -227,7 +227,8 @@ class Player {
   };
   Unconfirmed unconfirmed_;
   // The drawn window the current block waits on to be still, since when it
-  // is looked at, and when its picture last changed.
+  // is looked at (-1: not yet by this block), and when its picture last
+  // changed.
   struct StillWatch {
     platform::WindowHandle window = 0;
     size_t picture = 0;

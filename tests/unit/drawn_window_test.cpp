@@ -23,6 +23,9 @@ class DrawnWizard {
     long long loadMs = 0;
     bool animate = false;
     bool animateForever = false;
+    // Each page after the first keeps the window disabled this long, and
+    // loads this much longer.
+    long long disabledMs = 0;
   };
 
   DrawnWizard(sim::SimMachine& machine, Options options) : machine_(machine), options_(options) {
@@ -48,9 +51,15 @@ class DrawnWizard {
 
   void ShowPage(int page) {
     page_ = page;
-    loadedAt_ = machine_.ui.nowMs + options_.loadMs;
+    loadedAt_ = machine_.ui.nowMs + options_.loadMs + (page > 1 ? options_.disabledMs : 0);
     if (options_.animate || options_.animateForever) Animate(++generation_);
     Draw();
+    if (page > 1 && options_.disabledMs > 0) {
+      machine_.desktop.SetEnabled(window, false);
+      machine_.ui.Schedule(options_.disabledMs, [this] {
+        if (window != 0) machine_.desktop.SetEnabled(window, true);
+      });
+    }
   }
   void Animate(int generation) {
     if (generation != generation_ || window == 0) return;
@@ -165,6 +174,18 @@ TEST_F(DrawnWindows, APressThatChangesThePictureIsNotRepeatedOneThatChangesNothi
             std::string::npos)
       << Report();
   EXPECT_NE(Report().find("1   ОК"), std::string::npos);
+}
+
+// The next page keeps the window disabled longer than the still wait's
+// bound, and its load still runs when it is enabled: the press on it waits
+// for a still picture all the same.
+TEST_F(DrawnWindows, TheStillWaitStartsAtTheBlocksFirstLookAtItsWindow) {
+  DrawnWizard drawn(machine(), {.loadMs = 400, .animate = true, .disabledMs = 4000});
+  PlayUnattended(0, false, {kCheckBox, kButton, kCheckBox, kButton, kButton});
+  EXPECT_TRUE(drawn.finished) << Report();
+  EXPECT_TRUE(drawn.shortcut);
+  EXPECT_FALSE(drawn.dictionaries) << "the press on the loading page was taken for its effect";
+  EXPECT_EQ(drawn.ignored, 0);
 }
 
 TEST_F(DrawnWindows, AWindowWhosePictureNeverSettlesGetsItsPressAfterABoundedWait) {
