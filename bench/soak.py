@@ -31,7 +31,7 @@ def spin(_):
 
 
 class BusyMachine:
-    """Every core kept busy while the block runs."""
+    """Every core kept busy while the round runs."""
 
     def __enter__(self):
         self.workers = [multiprocessing.Process(target=spin, args=(0,), daemon=True)

@@ -31,6 +31,8 @@
 #include <windows.h>
 
 #include <string>
+
+#include "wizard_support.h"
 #include <vector>
 
 namespace {
@@ -204,22 +206,7 @@ void MakePages() {
                               BS_AUTOCHECKBOX, kRun, {20, 200, 400, 220});
 }
 
-void MakeFolders(const std::wstring& folder) {
-    for (size_t at = folder.find(L'\\', 3); at != std::wstring::npos; at = folder.find(L'\\', at + 1)) {
-        CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
-    }
-    CreateDirectoryW(folder.c_str(), nullptr);
-}
 
-bool WriteFileText(const std::wstring& path, const std::string& body) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, body.data(), DWORD(body.size()), &written, nullptr) &&
-                    written == body.size();
-    return CloseHandle(file) && ok;
-}
 
 std::wstring FieldText() {
     wchar_t text[MAX_PATH] = L"";
@@ -372,19 +359,12 @@ int RunFromTemporaryCopy() {
     return static_cast<int>(code);
 }
 
-bool StartsWith(const std::wstring& s, const wchar_t* prefix) {
-    return s.compare(0, wcslen(prefix), prefix) == 0;
-}
 
 bool ReadCommandLine(const wchar_t* line) {
     std::wstring rest = line;
     while (!rest.empty()) {
-        const size_t start = rest.find_first_not_of(L' ');
-        if (start == std::wstring::npos) break;
-        rest = rest.substr(start);
-        if (StartsWith(rest, L"/D=")) {
-            g_wizard.folder = rest.substr(3);
-            while (!g_wizard.folder.empty() && g_wizard.folder.back() == L' ') g_wizard.folder.pop_back();
+        if (!SkipSpaces(rest)) break;
+        if (TakeFolderOption(rest, g_wizard.folder)) {
             g_wizard.options += rest;
             break;
         }

@@ -27,6 +27,8 @@
 
 #include <string>
 
+#include "wizard_support.h"
+
 namespace {
 
 constexpr int kExitInstalled = 0;
@@ -115,26 +117,12 @@ void Paint(HWND window) {
     EndPaint(window, &ps);
 }
 
-// The folder and every missing folder above it.
-void MakeFolders(const std::wstring& folder) {
-    for (size_t at = folder.find(L'\\', 3); at != std::wstring::npos; at = folder.find(L'\\', at + 1)) {
-        CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
-    }
-    CreateDirectoryW(folder.c_str(), nullptr);
-}
 
 bool WriteResult() {
     MakeFolders(g_wizard.folder);
-    const std::wstring path = g_wizard.folder + L"\\result.txt";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    std::string body = std::string("shortcut=") + (g_wizard.shortcut ? "1" : "0") +
-                       "\r\ndictionaries=" + (g_wizard.dictionaries ? "1" : "0") + "\r\n";
-    DWORD written = 0;
-    const bool ok = WriteFile(file, body.data(), DWORD(body.size()), &written, nullptr) &&
-                    written == body.size();
-    return CloseHandle(file) && ok;
+    return WriteFileText(g_wizard.folder + L"\\result.txt",
+                         std::string("shortcut=") + (g_wizard.shortcut ? "1" : "0") +
+                             "\r\ndictionaries=" + (g_wizard.dictionaries ? "1" : "0") + "\r\n");
 }
 
 void ShowPage(HWND window, int page) {
@@ -202,20 +190,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool StartsWith(const std::wstring& s, const wchar_t* prefix) {
-    return s.compare(0, wcslen(prefix), prefix) == 0;
-}
 
 // The options, each before /D=, which takes the rest of the line.
 bool ReadCommandLine(const wchar_t* line) {
     std::wstring rest = line;
     while (!rest.empty()) {
-        const size_t start = rest.find_first_not_of(L' ');
-        if (start == std::wstring::npos) break;
-        rest = rest.substr(start);
-        if (StartsWith(rest, L"/D=")) {
-            g_wizard.folder = rest.substr(3);
-            while (!g_wizard.folder.empty() && g_wizard.folder.back() == L' ') g_wizard.folder.pop_back();
+        if (!SkipSpaces(rest)) break;
+        if (TakeFolderOption(rest, g_wizard.folder)) {
             break;
         }
         const size_t end = rest.find(L' ');
