@@ -1,7 +1,7 @@
 #include "engine/drawn_window.h"
 
 #include <functional>
-#include <string_view>
+#include <string>
 
 #include "platform/text.h"
 #include "script/playback.h"
@@ -46,12 +46,35 @@ bool IsDrawnSurface(const platform::Desktop& desktop, platform::WindowHandle win
   return true;
 }
 
-std::optional<size_t> WindowPicture(const platform::Desktop& desktop,
-                                    platform::WindowHandle window) {
+std::optional<Picture> WindowPicture(const platform::Desktop& desktop,
+                                     platform::WindowHandle window) {
   const platform::ScreenImage image = desktop.CaptureClient(window);
   if (platform::IsOneColour(image)) return std::nullopt;
-  const std::string_view pixels(reinterpret_cast<const char*>(image.rgb.data()), image.rgb.size());
-  return std::hash<std::string_view>{}(pixels);
+  Picture picture;
+  picture.cells.reserve(kPictureGrid * kPictureGrid);
+  std::string cell;
+  for (int row = 0; row < kPictureGrid; ++row) {
+    const int top = row * image.height / kPictureGrid, bottom = (row + 1) * image.height / kPictureGrid;
+    for (int column = 0; column < kPictureGrid; ++column) {
+      const int left = column * image.width / kPictureGrid;
+      const int right = (column + 1) * image.width / kPictureGrid;
+      cell.clear();
+      for (int y = top; y < bottom; ++y) {
+        const size_t start = (static_cast<size_t>(y) * image.width + left) * 3;
+        cell.append(reinterpret_cast<const char*>(image.rgb.data()) + start, (right - left) * 3);
+      }
+      picture.cells.push_back(std::hash<std::string>{}(cell));
+    }
+  }
+  return picture;
+}
+
+bool PictureDiffers(const Picture& before, const Picture& now, const std::vector<bool>& live) {
+  if (before.cells.size() != now.cells.size()) return true;
+  for (size_t i = 0; i < now.cells.size(); ++i) {
+    if (now.cells[i] != before.cells[i] && (i >= live.size() || !live[i])) return true;
+  }
+  return false;
 }
 
 }  // namespace engine

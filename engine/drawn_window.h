@@ -18,9 +18,21 @@ platform::Point FirstPress(const std::vector<script::MouseEvent>& events);
 // and no child window lies under the point.
 bool IsDrawnSurface(const platform::Desktop& desktop, platform::WindowHandle window,
                     platform::Point press);
-// A fingerprint of the window's client area as drawn now; nothing when the
-// picture cannot be read or is all one colour.
-std::optional<size_t> WindowPicture(const platform::Desktop& desktop,
-                                    platform::WindowHandle window);
+// A fingerprint of a window's client area as drawn, part by part: the area
+// cut into a grid of kPictureGrid x kPictureGrid cells, each hashed, so that
+// a part that changes by itself (a bar running along, a blinking caret) can
+// be told from the rest.
+constexpr int kPictureGrid = 8;
+struct Picture {
+  std::vector<size_t> cells;
+  bool operator==(const Picture&) const = default;
+};
+// The window's picture as drawn now; nothing when it cannot be read or is
+// all one colour.
+std::optional<Picture> WindowPicture(const platform::Desktop& desktop,
+                                     platform::WindowHandle window);
+// `now` differs from `before` in a cell that `live` does not name (live may
+// be empty: no cell is).
+bool PictureDiffers(const Picture& before, const Picture& now, const std::vector<bool>& live);
 
 }  // namespace engine

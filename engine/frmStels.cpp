@@ -83,7 +83,7 @@ void FrmStels::WireHandlers() {
     tmrDo.SetEnabled(false);
     tmrExit.SetEnabled(false);
     tmrReact.SetEnabled(false);
-    if (!app_.recordingMode) player_->HoldMachine(false);
+    if (!app_.recordingMode) player_->LetMachineGo();
     app_.controlBar = nullptr;
   };
   onSessionEnd = [this] {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/player.h"
+#include "engine/play/run_results.h"
 
 namespace app {
 class App;

@@ -173,10 +173,13 @@ class Desktop {
   virtual ButtonKind ButtonKindOf(WindowHandle window) const = 0;
   // A button in a dialog that is not active may ignore it, as Windows says.
   virtual bool PostButtonClick(WindowHandle window) = 0;
-  // The notice a push button sends its parent when it is clicked (WM_COMMAND
-  // with BN_CLICKED), posted to the parent: the dialog acts on it whether it
-  // is active or not.
+  // The notice a button sends its parent when it is clicked (WM_COMMAND with
+  // BN_CLICKED), posted to the parent: the dialog acts on it whether it is
+  // active or not.
   virtual bool PostButtonCommand(WindowHandle window) = 0;
+  // BM_SETCHECK posted: the check a click gives a check box or radio button,
+  // for a dialog told of the click by PostButtonCommand.
+  virtual bool PostButtonCheck(WindowHandle window, int check) = 0;
   // BM_GETCHECK: 0 clear, 1 checked, 2 indeterminate; -1 when it gives no answer.
   virtual int CheckState(WindowHandle window) const = 0;
   virtual bool PostMouse(WindowHandle window, MouseMessage message, int button, Point client) = 0;

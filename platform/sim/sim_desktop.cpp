@@ -125,7 +125,17 @@ void SimDesktop::UserPress(Point at, int button) {
 
 void SimDesktop::UserMove(Point to) {
   RunHooks({platform::HookAction::Move, 0, to, 0, nullptr});
+  MoveCursor(to);
+}
+
+void SimDesktop::MoveCursor(Point to) {
+  if (to == cursor_) return;  // no mouse message, as under Wine
   cursor_ = to;
+  const Window* w = Get(WindowFromPoint(to));
+  if (w && w->onHover) {
+    auto onHover = w->onHover;
+    onHover(ScreenToClient(WindowFromPoint(to), to));
+  }
 }
 
 void SimDesktop::UserRelease(Point at, int button) {
@@ -300,6 +310,20 @@ void SimDesktop::SetOnClickAt(WindowHandle window, std::function<void(Point)> on
   if (Window* w = Get(window)) w->onClickAt = std::move(onClick);
 }
 
+void SimDesktop::SetIgnoresPostedMouse(WindowHandle window) {
+  if (Window* w = Get(window)) w->ignoresPostedMouse = true;
+}
+
+void SimDesktop::SetOnHover(WindowHandle window, std::function<void(Point)> onHover) {
+  if (Window* w = Get(window)) w->onHover = std::move(onHover);
+}
+
+void SimDesktop::SetPicturePixel(WindowHandle window, int row, int column, uint64_t picture) {
+  Window* w = Get(window);
+  if (!w || row < 0 || column < 0 || row >= kPictureSide || column >= kPictureSide) return;
+  w->picturePixels[row * kPictureSide + column] = picture;
+}
+
 void SimDesktop::SetPicture(WindowHandle window, uint64_t picture) {
   if (Window* w = Get(window)) w->picture = picture;
 }
@@ -307,11 +331,16 @@ void SimDesktop::SetPicture(WindowHandle window, uint64_t picture) {
 platform::ScreenImage SimDesktop::CaptureClient(WindowHandle window) const {
   const Window* w = Get(window);
   if (!w) return {};
-  constexpr int kSide = 8;  // enough pixels to tell pictures apart
+  constexpr int kSide = kPictureSide;  // enough pixels to tell pictures apart
   platform::ScreenImage image{kSide, kSide, std::vector<uint8_t>(kSide * kSide * 3, 0xD4)};
   if (w->picture == 0) return image;
   for (size_t i = 0; i < image.rgb.size(); ++i) {
-    image.rgb[i] = static_cast<uint8_t>((w->picture >> (8 * (i % 8))) + i);
+    // Every pixel shows all of its picture: a picture that changes changes
+    // every pixel of it.
+    const uint64_t own = w->picturePixels[i / 3];
+    uint64_t mixed = (own != 0 ? own : w->picture) * 0x9E3779B97F4A7C15ULL + i * 0xBF58476D1CE4E5B9ULL;
+    mixed ^= mixed >> 29;
+    image.rgb[i] = static_cast<uint8_t>((mixed * 0x94D049BB133111EBULL) >> 56);
   }
   return image;
 }
@@ -488,7 +517,7 @@ WindowHandle SimDesktop::WindowFromPoint(Point screen) const {
 }
 
 void SimDesktop::SetCursorPos(Point screen) {
-  cursor_ = screen;
+  MoveCursor(screen);
   cursorMoves.push_back(screen);
 }
 
@@ -523,7 +552,7 @@ bool SimDesktop::InjectMouse(uint32_t flags, int x, int y) {
     RunHooks({platform::HookAction::Release, ButtonOf(flags), at, 0, nullptr});
   }
   if ((flags & kMove) && !(at == cursor_)) pressedRaised_ = false;
-  cursor_ = at;
+  MoveCursor(at);
   if (flags & (kLeftDown | kRightDown | kMiddleDown)) {
     const WindowHandle root = RootWindow(WindowFromPoint(at));
     const bool activated = root != 0 && root != foreground_;
@@ -575,22 +604,65 @@ void SimDesktop::RunClick(WindowHandle window, std::optional<Point> client) {
   }
 }
 
+void SimDesktop::Post(WindowHandle window, std::function<void()> deliver) {
+  postedQueue_.push_back({window, std::move(deliver)});
+}
+
+bool SimDesktop::DeliverPostedMessages() {
+  bool delivered = false;
+  std::vector<PostedMessage> waiting;
+  auto queue = std::move(postedQueue_);
+  postedQueue_.clear();
+  for (PostedMessage& message : queue) {
+    if (!Get(message.window)) continue;  // gone, and its queue with it
+    if (!IsResponding(message.window)) {
+      waiting.push_back(std::move(message));
+      continue;
+    }
+    message.deliver();
+    delivered = true;
+  }
+  // Messages posted while these were taken come after the ones still waiting.
+  waiting.insert(waiting.end(), std::make_move_iterator(postedQueue_.begin()),
+                 std::make_move_iterator(postedQueue_.end()));
+  postedQueue_ = std::move(waiting);
+  return delivered;
+}
+
 bool SimDesktop::PostButtonClick(WindowHandle window) {
   if (!Get(window)) return false;
   posted.push_back({window, true, platform::MouseMessage::Down, {}});
-  if (ButtonKindOf(window) == platform::ButtonKind::Push && RootWindow(window) != foreground_) {
-    ++ignoredButtonClicks;
-    return true;
-  }
-  RunClick(window);
+  Post(window, [this, window] {
+    // Any button's click needs the focus, which a dialog not active does not give.
+    if (RootWindow(window) != foreground_) {
+      ++ignoredButtonClicks;
+      return;
+    }
+    RunClick(window);
+  });
   return true;
 }
 
 bool SimDesktop::PostButtonCommand(WindowHandle window) {
   const Window* w = Get(window);
-  if (!w || w->parent == 0 || w->buttonKind != platform::ButtonKind::Push) return false;
+  if (!w || w->parent == 0 || w->buttonKind == platform::ButtonKind::None) return false;
   posted.push_back({window, true, platform::MouseMessage::Up, {}});
-  RunClick(window);
+  // The dialog is told of a click; the button itself does nothing.
+  Post(w->parent, [this, window] {
+    const Window* button = Get(window);
+    if (button && button->onClick) {
+      auto onClick = button->onClick;
+      onClick();
+    }
+  });
+  return true;
+}
+
+bool SimDesktop::PostButtonCheck(WindowHandle window, int check) {
+  if (!Get(window)) return false;
+  Post(window, [this, window, check] {
+    if (Window* w = Get(window)) w->check = check;
+  });
   return true;
 }
 
@@ -604,13 +676,16 @@ bool SimDesktop::PostMouse(WindowHandle window, platform::MouseMessage message, 
   if (!Get(window)) return false;
   posted.push_back({window, false, message, client});
   // The window's procedure sees the messages whatever its state: a left
-  // press and release on it click it.
-  if (button != 1) return true;
-  if (message == platform::MouseMessage::Down) postedPressed_ = window;
-  if (message == platform::MouseMessage::Up && postedPressed_ == window) {
-    postedPressed_ = 0;
-    RunClick(window, client);
-  }
+  // press and release on it click it. One that reads the pointer itself
+  // takes no notice of them.
+  if (button != 1 || Get(window)->ignoresPostedMouse) return true;
+  Post(window, [this, window, message, client] {
+    if (message == platform::MouseMessage::Down) postedPressed_ = window;
+    if (message == platform::MouseMessage::Up && postedPressed_ == window) {
+      postedPressed_ = 0;
+      RunClick(window, client);
+    }
+  });
   return true;
 }
 
@@ -668,7 +743,7 @@ void SimDesktop::SetForeground(WindowHandle window) {
 bool SimDesktop::ForceForeground(WindowHandle window) {
   forceForegroundCalls.push_back(window);
   const WindowHandle root = RootWindow(window);
-  if (workstationLocked || !IsVisible(root)) return false;
+  if (workstationLocked || foregroundRefused || !IsVisible(root)) return false;
   Activate(root);
   return foreground_ == root;
 }

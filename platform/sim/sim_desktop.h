@@ -14,7 +14,9 @@
 // GetParent does; absolute input covers only the primary monitor unless it
 // names the virtual desk; a locked workstation refuses injected input; the
 // buttons can be swapped; and a window posted a button click takes it even
-// when it is hidden or disabled, as the button's own procedure does.
+// when it is hidden or disabled, as the button's own procedure does, but
+// only when its thread next takes its messages, and ignores it when its
+// dialog is not active.
 #include <functional>
 #include <map>
 #include <unordered_map>
@@ -43,6 +45,9 @@ class SimDesktop : public platform::Desktop {
   std::vector<ScreenRect> otherMonitors;
   bool buttonsSwapped = false;
   bool workstationLocked = false;  // injected input is refused
+  // Every way of taking the foreground fails: a program that holds it (a
+  // full-screen one, a game) or a policy keeps it, as Windows lets them.
+  bool foregroundRefused = false;
   int refusedInjections = 0;
   // An injected press into a window that is not the foreground activates it,
   // and under Wine without a window manager the activation arrives after the
@@ -111,6 +116,16 @@ class SimDesktop : public platform::Desktop {
   // be told.
   void SetOnClickAt(platform::WindowHandle window, std::function<void(platform::Point)> onClick);
   void SetPicture(platform::WindowHandle window, uint64_t picture);
+  // The picture is kPictureSide x kPictureSide pixels; one of them drawn
+  // apart from the rest (a bar running along the bottom); 0 draws it as the
+  // rest again.
+  static constexpr int kPictureSide = 8;
+  void SetPicturePixel(platform::WindowHandle window, int row, int column, uint64_t picture);
+  // A window that lights up what the pointer is over: `onHover` gets the
+  // client point whenever the cursor comes to another point over it (by
+  // SetCursorPos, an injected or a user's move), as WM_MOUSEMOVE reaches it.
+  // How soon it draws what it shows then is the window's own affair.
+  void SetOnHover(platform::WindowHandle window, std::function<void(platform::Point)> onHover);
   bool IsTopmost(platform::WindowHandle window) const;
   ScreenRect RectOf(platform::WindowHandle window) const;
   std::vector<platform::WindowHandle> Children(platform::WindowHandle parent) const;
@@ -141,6 +156,14 @@ class SimDesktop : public platform::Desktop {
   // the simulated message loop and PumpMessages call).
   std::unique_ptr<platform::WindowWatch> WatchWindows(WindowEventHandler onChange) override;
   bool DeliverWindowEvents();  // false when none was waiting
+  // Posted messages wait in their window's queue until its thread next takes
+  // its messages: the simulated message loop hands them out, a hung
+  // window's stay queued, a window gone takes its queue along. Our own
+  // PumpMessages runs only this program's queue.
+  bool DeliverPostedMessages();  // false when none was delivered
+  // A window that reads the pointer itself (a drawn one) takes no notice of
+  // posted mouse messages; so does one of a higher integrity level.
+  void SetIgnoresPostedMouse(platform::WindowHandle window);
   int watchCount() const { return static_cast<int>(watches_.size()); }
   std::string clipboard;
 
@@ -184,6 +207,7 @@ class SimDesktop : public platform::Desktop {
   platform::ButtonKind ButtonKindOf(platform::WindowHandle window) const override;
   bool PostButtonClick(platform::WindowHandle window) override;
   bool PostButtonCommand(platform::WindowHandle window) override;
+  bool PostButtonCheck(platform::WindowHandle window, int check) override;
   int CheckState(platform::WindowHandle window) const override;
   bool PostMouse(platform::WindowHandle window, platform::MouseMessage message, int button,
                  platform::Point client) override;
@@ -223,7 +247,10 @@ class SimDesktop : public platform::Desktop {
     int check = 0;  // of a check box or radio button
     std::function<void()> onClick;
     std::function<void(platform::Point)> onClickAt;
+    std::function<void(platform::Point)> onHover;
+    bool ignoresPostedMouse = false;
     uint64_t picture = 0;
+    uint64_t picturePixels[kPictureSide * kPictureSide] = {};
   };
   const Window* Get(platform::WindowHandle h) const;
   Window* Get(platform::WindowHandle h);
@@ -246,6 +273,7 @@ class SimDesktop : public platform::Desktop {
   void RaiseWindowEvent(platform::WindowHandle window,
                         platform::WindowEvent event = platform::WindowEvent::Changed);
   void SetForegroundWindow(platform::WindowHandle root);
+  void MoveCursor(platform::Point to);  // and tells the window under it
   friend class SimMouseHook;
   friend class SimWindowWatch;
 
@@ -260,6 +288,12 @@ class SimDesktop : public platform::Desktop {
   platform::WindowHandle pressed_ = 0;
   bool pressedRaised_ = false;  // a stray move took the pressed button's pushed state
   platform::WindowHandle postedPressed_ = 0;
+  struct PostedMessage {
+    platform::WindowHandle window;
+    std::function<void()> deliver;
+  };
+  std::vector<PostedMessage> postedQueue_;
+  void Post(platform::WindowHandle window, std::function<void()> deliver);
   platform::WindowHandle foreground_ = 0;
   std::map<int, std::function<void(const platform::HookEvent&)>> hooks_;
   platform::PressSnapshot snapshot_;

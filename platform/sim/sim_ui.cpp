@@ -100,7 +100,7 @@ void SimUi::AdvanceTime(long long ms) {
   const long long target = nowMs + ms;
   for (;;) {
     // The message loop hands out waiting window events before timers.
-    if (desktop_.DeliverWindowEvents()) continue;
+    if (desktop_.DeliverWindowEvents() || desktop_.DeliverPostedMessages()) continue;
     auto next = std::min_element(due_.begin(), due_.end(),
                                  [](const auto& a, const auto& b) { return a.second < b.second; });
     auto action = scheduled_.begin();

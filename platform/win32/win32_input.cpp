@@ -153,6 +153,10 @@ bool Win32Desktop::PostButtonCommand(platform::WindowHandle window) {
   return PostMessageW(parent, WM_COMMAND, notice, reinterpret_cast<LPARAM>(button)) != 0;
 }
 
+bool Win32Desktop::PostButtonCheck(platform::WindowHandle window, int check) {
+  return PostMessageW(ToHwnd(window), BM_SETCHECK, static_cast<WPARAM>(check), 0) != 0;
+}
+
 int Win32Desktop::CheckState(platform::WindowHandle window) const {
   DWORD_PTR state = 0;
   if (!SendMessageTimeoutW(ToHwnd(window), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG,

@@ -97,6 +97,7 @@ class Win32Desktop : public platform::Desktop {
   platform::ButtonKind ButtonKindOf(platform::WindowHandle window) const override;
   bool PostButtonClick(platform::WindowHandle window) override;
   bool PostButtonCommand(platform::WindowHandle window) override;
+  bool PostButtonCheck(platform::WindowHandle window, int check) override;
   int CheckState(platform::WindowHandle window) const override;
   bool PostMouse(platform::WindowHandle window, platform::MouseMessage message, int button,
                  platform::Point client) override;

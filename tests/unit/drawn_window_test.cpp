@@ -26,6 +26,18 @@ class DrawnWizard {
     // Each page after the first keeps the window disabled this long, and
     // loads this much longer.
     long long disabledMs = 0;
+    // The control under the pointer is lit up, drawn 30 ms after the
+    // pointer came onto it.
+    bool hover = false;
+    // The first press ignored puts another program's window over the
+    // wizard for this long.
+    long long coverMs = 0;
+    // The animation is a bar moving along the bottom, a part of the picture
+    // every two frames, the rest of the page still; its frames come after
+    // these gaps, the last one repeating (on a busy machine a timer's frames
+    // come late now and then).
+    bool barOnly = false;
+    std::vector<long long> frameGaps = {40};
   };
 
   DrawnWizard(sim::SimMachine& machine, Options options) : machine_(machine), options_(options) {
@@ -35,6 +47,7 @@ class DrawnWizard {
       window = machine_.desktop.AddWindow(0, "DrawnWizard", kCaption, {200, 150, 480, 320});
       machine_.desktop.SetProcess(window, process_);
       machine_.desktop.SetOnClickAt(window, [this](Point p) { Press(p); });
+      if (options_.hover) machine_.desktop.SetOnHover(window, [this](Point p) { Hover(p); });
       ShowPage(1);
     });
   }
@@ -52,6 +65,7 @@ class DrawnWizard {
   void ShowPage(int page) {
     page_ = page;
     loadedAt_ = machine_.ui.nowMs + options_.loadMs + (page > 1 ? options_.disabledMs : 0);
+    pageFrame_ = 0;
     if (options_.animate || options_.animateForever) Animate(++generation_);
     Draw();
     if (page > 1 && options_.disabledMs > 0) {
@@ -63,18 +77,38 @@ class DrawnWizard {
   }
   void Animate(int generation) {
     if (generation != generation_ || window == 0) return;
-    if (!options_.animateForever && !Loading()) return;
+    if (!options_.animateForever && !Loading()) return Draw();
     ++frame_;
     Draw();
-    machine_.ui.Schedule(40, [this, generation] { Animate(generation); });
+    const auto& gaps = options_.frameGaps;
+    const long long gap = gaps[std::min<size_t>(pageFrame_++, gaps.size() - 1)];
+    machine_.ui.Schedule(gap, [this, generation] { Animate(generation); });
   }
   void Draw() {
+    const uint64_t frame = options_.barOnly ? 0 : uint64_t(frame_) * 100000;
     machine_.desktop.SetPicture(window, 1 + page_ * 1000 + shortcut * 100 + dictionaries * 10 +
-                                            uint64_t(frame_) * 100000);
+                                            lit_ + frame);
+    const bool bar = options_.barOnly && (Loading() || options_.animateForever);
+    for (int column = 0; column < sim::SimDesktop::kPictureSide; ++column) {
+      const bool here = bar && column == int(pageFrame_ / 2) % sim::SimDesktop::kPictureSide;
+      machine_.desktop.SetPicturePixel(window, 6, column, here ? 7 + frame_ : 0);
+    }
+  }
+  void Hover(Point p) {
+    const int lit = Inside(p, 30, 150, 270, 24) ? 3 : Inside(p, 370, 270, 90, 30) ? 6 : 0;
+    machine_.ui.Schedule(30, [this, lit] {
+      lit_ = lit;
+      if (window != 0) Draw();
+    });
+  }
+  void Cover() {
+    const WindowHandle cover = machine_.desktop.AddWindow(0, "Notice", "", {150, 100, 600, 450});
+    machine_.desktop.SetProcess(cover, sim::SimDesktop::kOtherProcess);
+    machine_.ui.Schedule(options_.coverMs, [this, cover] { machine_.desktop.RemoveWindow(cover); });
   }
   void Press(Point p) {
     if (Loading()) {
-      ++ignored;
+      if (ignored++ == 0 && options_.coverMs > 0) Cover();
       return;
     }
     ++taken;
@@ -92,7 +126,8 @@ class DrawnWizard {
 
   sim::SimMachine& machine_;
   Options options_;
-  int process_ = 0, page_ = 0, frame_ = 0, generation_ = 0;
+  int process_ = 0, page_ = 0, frame_ = 0, generation_ = 0, lit_ = 0;
+  size_t pageFrame_ = 0;
   long long loadedAt_ = 0;
 };
 
@@ -186,6 +221,48 @@ TEST_F(DrawnWindows, TheStillWaitStartsAtTheBlocksFirstLookAtItsWindow) {
   EXPECT_TRUE(drawn.shortcut);
   EXPECT_FALSE(drawn.dictionaries) << "the press on the loading page was taken for its effect";
   EXPECT_EQ(drawn.ignored, 0);
+}
+
+// The pointer lights up what it is over, and each page ignores presses a
+// while: the press on the second page's check box is judged against a
+// picture that has the box lit already, so that the light is no effect of
+// the press. Before, the light counted, and the ignored press went for done.
+TEST_F(DrawnWindows, WhatThePointerLightsUpIsNoEffectOfThePress) {
+  DrawnWizard drawn(machine(), {.loadMs = 400, .hover = true});
+  PlayUnattended(0, false, {kCheckBox, kButton, kCheckBox, kButton, kButton});
+  EXPECT_TRUE(drawn.finished) << Report();
+  EXPECT_TRUE(drawn.shortcut);
+  EXPECT_FALSE(drawn.dictionaries) << "the pointer's light was taken for the press's effect";
+  EXPECT_EQ(drawn.taken, 5);
+  EXPECT_EQ(Report().find("Нажатие не изменило окно"), std::string::npos) << Report();
+}
+
+// The press is ignored while the page loads, and then another program's
+// window covers the wizard for a few seconds: the press played again is
+// owed until it can reach the window. Before, the covered replays counted
+// as presses, and the block went for done with its box not ticked.
+TEST_F(DrawnWindows, APressPlayedAgainOntoACoveredWindowWaitsForIt) {
+  DrawnWizard drawn(machine(), {.loadMs = 400, .coverMs = 4000});
+  PlayUnattended(0);
+  EXPECT_TRUE(drawn.finished) << Report();
+  EXPECT_TRUE(drawn.shortcut) << Report();
+  EXPECT_EQ(drawn.taken, 4);
+  EXPECT_EQ(Report().find("Нажатие не изменило окно"), std::string::npos) << Report();
+}
+
+// The page's bar runs along while it loads, and one of its frames comes
+// late: the picture is still long enough for the press, which the page
+// ignores. The bar's next frame is no effect of the press, which is played
+// again once the page has loaded. Before, the frame counted, and the box
+// stayed clear.
+TEST_F(DrawnWindows, APartThatRunsByItselfIsNoEffectOfThePress) {
+  DrawnWizard drawn(machine(), {.loadMs = 600, .animate = true, .barOnly = true,
+                                .frameGaps = {40, 40, 40, 250, 40}});
+  PlayUnattended(0);
+  EXPECT_TRUE(drawn.finished) << Report();
+  EXPECT_TRUE(drawn.shortcut) << "the bar's frame was taken for the press's effect";
+  EXPECT_TRUE(drawn.dictionaries);
+  EXPECT_EQ(Report().find("Нажатие не изменило окно"), std::string::npos) << Report();
 }
 
 TEST_F(DrawnWindows, AWindowWhosePictureNeverSettlesGetsItsPressAfterABoundedWait) {

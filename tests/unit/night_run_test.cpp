@@ -217,7 +217,62 @@ class MessagesArrive : public NightRun {
     const WindowHandle w = desktop().AddWindow(0, "Notifier", "Обновление", {0, 700, 300, 60});
     desktop().SetProcess(w, sim::SimDesktop::kOtherProcess + 3);
   }
+  // A label of the wizard's that counts down every 300 ms, as long as the
+  // wizard runs.
+  void Clock(int left = 600) {
+    if (!wizard.running()) return;
+    if (clock_ == 0 || !desktop().IsWindow(clock_)) {
+      const sim::ScreenRect r = desktop().RectOf(wizard.dialog);
+      clock_ = desktop().AddWindow(wizard.dialog, "Static", "", {r.left + 12, r.top + 330, 200, 20});
+    }
+    desktop().SetCaption(clock_, "Осталось: " + std::to_string(left) + " с");
+    ui().Schedule(300, [this, left] { Clock(left - 1); });
+  }
+  WindowHandle clock_ = 0;
 };
+
+// The wizard shows a clock, and its dialog, not active, ignores the clicks
+// it is posted: the clock's ticks are no sign that a click arrived, which is
+// told to the dialog the second time. Before, every tick confirmed a click
+// that never arrived, and the wizard stayed on its first page.
+TEST_F(MessagesArrive, AClockOnThePageIsNoSignThatAClickArrived) {
+  PlayByMessages({WriteScript("Demo", wizard.options().programPath)});
+  ui().AdvanceTime(engine::speed::kReactDelay);
+  Notifier();
+  Clock();
+  RunUntilClosed(30000);
+  EXPECT_GT(desktop().ignoredButtonClicks, 0);
+  EXPECT_EQ(wizard.clickedPages, (std::vector<int>{1, 2, 3, 4})) << Report();
+  EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete) << Report();
+}
+
+// A check box whose dialog is not active and cannot be brought forward
+// ignores its posted click: the second time it is given its check and its
+// dialog the notice of the click, as a push button is. Before, it was
+// clicked three times the same way, and the package given up.
+TEST_F(MessagesArrive, ACheckBoxIsGivenItsCheckAndItsNoticeOnTheSecondTry) {
+  const std::string next = fake::FakeWizard::kNextCaption;
+  PlayByMessages({WriteClicks("Ярлык", wizard.options().programPath,
+                              {{"Создать ярлык", ""}, {next, ""}, {next, ""}, {next, ""},
+                               {fake::FakeWizard::kFinishCaption, ""}})});
+  ui().AdvanceTime(engine::speed::kReactDelay);
+  const sim::ScreenRect r = desktop().RectOf(wizard.dialog);
+  const WindowHandle box = desktop().AddWindow(wizard.dialog, "Button", "Создать ярлык",
+                                               {r.left + 12, r.top + 200, 200, 20});
+  desktop().SetButtonKind(box, platform::ButtonKind::Check);
+  int notices = 0, checkAtNotice = -1;
+  desktop().SetOnClick(box, [&] {
+    ++notices;
+    checkAtNotice = desktop().CheckState(box);
+  });
+  Notifier();
+  desktop().foregroundRefused = true;
+  RunUntilClosed(30000);
+  EXPECT_EQ(wizard.clickedPages, (std::vector<int>{1, 2, 3, 4})) << Report();
+  EXPECT_EQ(notices, 1);
+  EXPECT_EQ(checkAtNotice, 1);
+  EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete) << Report();
+}
 
 TEST_F(MessagesArrive, AClickThatAnInactiveDialogIgnoredIsSentAgainAndATextThatWasLostIsPutAgain) {
   const std::string next = fake::FakeWizard::kNextCaption;

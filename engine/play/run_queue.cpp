@@ -1,0 +1,268 @@
+#include "engine/play/run_queue.h"
+
+#include "app/app.h"
+#include "app/paths.h"
+#include "dialogs/frmStat.h"
+#include "engine/frmStels.h"
+#include "engine/play/machine_guard.h"
+#include "engine/play/pacing.h"
+#include "engine/play/run_results.h"
+#include "engine/play/setup_activity.h"
+#include "library/frmMain.h"
+
+namespace engine {
+namespace {
+
+using dialogs::stat_result::kCompleted;
+using dialogs::stat_result::kInterrupted;
+using dialogs::stat_result::kNotStarted;
+
+// How long the next package waits for the previous setup's processes.
+constexpr long long kPreviousSetupWaitMs = 60000;
+// Exists while Windows Installer installs; another MSI package started then
+// fails with 1618.
+constexpr const char* kInstallerMutex = "Global\\_MSIExecute";
+
+std::string StartFailureText(script::StartFailure failure) {
+  switch (failure) {
+    case script::StartFailure::ScriptMissing: return "сценарий не найден";
+    case script::StartFailure::ScriptDamaged: return "сценарий повреждён";
+    case script::StartFailure::VersionUnsupported: return "версия сценария не поддерживается";
+    case script::StartFailure::ProgramMissing: return "программа установки не найдена";
+    case script::StartFailure::LaunchFailed: return "программа установки не запустилась";
+    case script::StartFailure::None: break;
+  }
+  return {};
+}
+
+}  // namespace
+
+RunQueue::RunQueue(app::App& app, FrmStels& bar, RunResults& results, SetupActivity& activity,
+                   PackageDriver& driver)
+    : app_(app), bar_(bar), results_(results), activity_(activity), driver_(driver) {}
+
+RunQueue::~RunQueue() = default;
+
+void RunQueue::Reset() {
+  watch_.reset();
+  speedIndex_ = speed::kSlow;
+  queueIndex_ = 0;
+  paused_ = advancePending_ = advanceSoon_ = packageOpen_ = packageByMessages_ = false;
+  previousWaitSinceMs_ = -1;
+}
+
+int RunQueue::QueueSize() const {
+  return app_.playQueue.empty() ? 0 : static_cast<int>(app_.playQueue.size()) - 1;
+}
+
+std::string RunQueue::CurrentName() const {
+  return app::FileTitleOfPath(app_.currentScriptPath);
+}
+
+void RunQueue::Start(int speedIndex) {
+  speedIndex_ = speedIndex;
+  bar_.lblCaption.SetText(app::FileTitleOfPath(app_.currentScriptPath));
+  bar_.lblCaption.SetVisible(true);
+  bar_.PlaybackLayout();
+  bar_.lblKolvoProg.SetText("1/" + std::to_string(QueueSize()));
+  bar_.lblAct.SetText("Чтение файла \r\n" + app_.currentScriptPath);
+  app_.currentScriptPath.clear();
+  queueIndex_ = 0;
+  StartAdvance();
+  guard_ = std::make_unique<MachineGuard>(app_.platform, bar_);
+  watch_ = app_.platform.desktop.WatchWindows(
+      [this](platform::WindowEvent event, platform::WindowHandle window) {
+        driver_.OnWindowEvent(event, window);
+      });
+  SaveUnfinished();
+}
+
+void RunQueue::OnAdvanceTick() {
+  bar_.tmrExit.SetEnabled(false);
+  // A pause holds between two scripts too: the next setup starts on continue.
+  if (paused_) {
+    advancePending_ = true;
+    return;
+  }
+  // The position in the queue, not the path, says which script comes next,
+  // so a queue that names one script twice still ends.
+  if (queueIndex_ < QueueSize()) {
+    if (WaitForPreviousSetup()) return;
+    StartNextScript();
+  } else {
+    FinishQueue();
+  }
+}
+
+void RunQueue::StartAdvance() {
+  bar_.tmrExit.SetEnabled(true);
+  if (!pacing::ReactsToEvents(speedIndex_) || paused_) return;
+  advanceSoon_ = true;
+  bar_.tmrReact.SetEnabled(true);
+}
+
+bool RunQueue::TakeAdvanceSoon() {
+  const bool soon = advanceSoon_;
+  advanceSoon_ = false;
+  return soon;
+}
+
+// The next script's statistics entry, opened.
+void RunQueue::OpenEntry() {
+  ++queueIndex_;
+  app_.currentScriptPath = app_.playQueue[queueIndex_];
+  bar_.lblKolvoProg.SetText(std::to_string(queueIndex_) + "/" + std::to_string(QueueSize()));
+  app_.statistics.BeginStatEntry(CurrentName());
+  ++packageNumber_;
+}
+
+void RunQueue::StartNextScript() {
+  bar_.KeepOnTop();
+  OpenEntry();
+  packageOpen_ = true;
+  packageByMessages_ = false;
+  bar_.lblAct.SetText("Чтение файла \r\n" + app_.currentScriptPath);
+  bar_.lblCaption.SetText(CurrentName());
+  activity_.BeginPackage();
+  driver_.OnPackageStarted();
+  script::StartFailure why = script::StartFailure::None;
+  if (!script::StartScript(app_, app_.currentScriptPath, &why)) {
+    // The entry is closed already, with result 0. A script that could not be
+    // read has no blocks to count: the buffer still holds the one before.
+    const bool read = why != script::StartFailure::ScriptMissing &&
+                      why != script::StartFailure::ScriptDamaged;
+    results_.RecordFailure(StartFailureText(why), /*withWindow=*/false, read);
+    packageOpen_ = false;
+    SaveUnfinished();
+  }
+}
+
+bool RunQueue::WaitForPreviousSetup() {
+  const bool setupRuns = app_.setupProcess && app_.setupProcess->Running();
+  const bool installerBusy = app_.platform.shell.MutexExists(kInstallerMutex);
+  const long long now = app_.platform.system.AwakeTimeMs();
+  if (previousWaitSinceMs_ < 0) {
+    previousWaitSinceMs_ = now;
+    activity_.BeginWait();
+  }
+  const bool minutePassed = now - previousWaitSinceMs_ >= kPreviousSetupWaitMs;
+  // A setup left running is waited for a minute at most; Windows Installer
+  // as long as it works: a package started while it is busy fails at once.
+  if (!installerBusy && (!setupRuns || minutePassed)) {
+    previousWaitSinceMs_ = -1;
+    app_.setupProcess.reset();  // what still runs now is no longer this run's concern
+    return false;
+  }
+  if (installerBusy && InstallerWaitRanOut()) {
+    previousWaitSinceMs_ = -1;
+    SkipNextScript("Windows Installer занят другой установкой");
+    return true;
+  }
+  bar_.lblAct.SetText("Ожидание завершения предыдущей установки");
+  StartAdvance();  // at the fast speed it asks again soon
+  return true;
+}
+
+// By the rule of the time-out: from the later of the wait's start and the
+// previous setup's last sign of work; without a time-out, never.
+bool RunQueue::InstallerWaitRanOut() {
+  if (!app_.unattended || app_.unattended->timeoutSeconds <= 0) return false;
+  activity_.Sample(app_.setupProcess.get());
+  return activity_.IdleMs(previousWaitSinceMs_) >= app_.unattended->timeoutSeconds * 1000LL;
+}
+
+// The next package never got its turn: its entry says why, and the queue
+// goes on.
+void RunQueue::SkipNextScript(const std::string& reason) {
+  OpenEntry();
+  app_.statistics.EndStatEntry(kNotStarted);
+  results_.RecordFailure(reason, /*withWindow=*/false, /*scriptRead=*/false);
+  SaveUnfinished();
+  StartAdvance();
+}
+
+void RunQueue::FinishQueue() {
+  watch_.reset();
+  guard_.reset();
+  if (!app_.unattended) app_.MainWindow().Show();
+  bar_.Hide();
+  results_.Finish(0);
+  bar_.Close();
+}
+
+void RunQueue::LetMachineGo() { guard_.reset(); }
+
+void RunQueue::Pause() {
+  paused_ = true;
+  bar_.tmrDo.SetEnabled(false);
+  bar_.lblCaption.SetText("Пауза");
+  bar_.lblCaption.SetVisible(true);
+  bar_.lblAct.SetText("Теперь можете делать свои действия");
+  bar_.imgPause.SetVisible(false);
+  bar_.imgPlay.SetVisible(true);
+}
+
+void RunQueue::Resume() {
+  paused_ = false;
+  if (advancePending_) {
+    advancePending_ = false;
+    StartAdvance();
+  } else if (packageOpen_) {
+    bar_.tmrDo.SetEnabled(true);
+  }
+  driver_.OnResumed();
+  bar_.lblCaption.SetText(CurrentName());
+}
+
+void RunQueue::Next() {
+  paused_ = advancePending_ = false;
+  bar_.imgPlay.SetVisible(false);
+  bar_.imgPause.SetVisible(true);
+  bar_.lblAct.SetText("Запуск следующей инсталяции");
+  bar_.tmrDo.SetEnabled(false);
+  StartAdvance();
+  EndPackage(kInterrupted, "прервано пользователем", /*withWindow=*/true);
+  app_.setupProcess.reset();  // left running: the next script starts at once
+}
+
+void RunQueue::Stop() {
+  watch_.reset();
+  guard_.reset();
+  bar_.tmrDo.SetEnabled(false);
+  bar_.tmrExit.SetEnabled(false);
+  bar_.Timer1.SetEnabled(false);
+  bar_.Hide();
+  EndPackage(kInterrupted, "прервано пользователем", /*withWindow=*/true);
+  // A stop between two packages leaves every package so far completed, and
+  // the rest of the queue never started: no success.
+  results_.Finish(QueueSize() - queueIndex_);
+  bar_.ReturnToLibrary();
+}
+
+void RunQueue::OnSessionEnd() {
+  if (!bar_.IsOpen()) return;
+  bar_.tmrDo.SetEnabled(false);
+  bar_.tmrExit.SetEnabled(false);
+  EndPackage(kInterrupted, "сеанс Windows завершён", /*withWindow=*/false);
+  const int notStarted = QueueSize() - queueIndex_;
+  results_.Save(notStarted > 0 ? "Сеанс Windows завершён: не начато пакетов - " +
+                                     std::to_string(notStarted)
+                               : std::string());
+}
+
+void RunQueue::EndPackage(int result, const std::string& reason, bool withWindow) {
+  // Between two scripts no package is open: its entry keeps its result.
+  if (!packageOpen_) return;
+  packageOpen_ = false;
+  ++packageNumber_;
+  driver_.OnPackageEnded();
+  app_.statistics.EndStatEntry(result);
+  if (packageByMessages_) results_.NotePlayedByMessages();
+  packageByMessages_ = false;
+  if (result != kCompleted) results_.RecordFailure(reason, withWindow);
+  SaveUnfinished();
+}
+
+void RunQueue::SaveUnfinished() const { results_.Save(results_.UnfinishedLine(QueueSize())); }
+
+}  // namespace engine

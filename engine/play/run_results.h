@@ -1,0 +1,77 @@
+#pragma once
+// What a run did: the packages that did not complete and why, those played
+// by window messages, the blocks worth a note; the report that says it,
+// written as the run goes, and the exit code that tells a deploying tool.
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace app {
+class App;
+}
+
+namespace engine {
+
+// Why a package did not complete, as an unattended run reports it.
+struct PackageFailure {
+  size_t line = 0;  // 1-based line of the statistics list
+  std::string name;
+  int block = 0, blockCount = 0;
+  std::string windowPath;  // the window that was waited for; empty when none
+  std::string reason;
+};
+
+// A package whose gestures went in as window messages, because the run asked
+// for it or the desktop took no injected input.
+struct PackageByMessages {
+  size_t line = 0;
+  std::string name;
+};
+
+// A block the report names even when its package completes: its window was
+// found by likeness (a setup's next version), or its press changed nothing
+// in a window that draws its own controls.
+struct BlockNote {
+  std::string heading;  // "Окно найдено по сходству"
+  size_t line = 0;      // of the statistics list
+  std::string name;
+  int block = 0, blockCount = 0;
+  std::vector<std::pair<std::string, std::string>> fields;  // label, value
+};
+
+class RunResults {
+ public:
+  explicit RunResults(app::App& app) : app_(app) {}
+
+  void Clear();
+  // The package of the statistics' last entry did not complete; with a
+  // report, a screenshot of this moment goes beside it. `withWindow`: the
+  // block's window is named; `scriptRead`: its blocks can be counted.
+  void RecordFailure(const std::string& reason, bool withWindow, bool scriptRead = true);
+  void NoteBlock(const std::string& heading,
+                 std::vector<std::pair<std::string, std::string>> fields);
+  void NotePlayedByMessages();
+  // The report as the run stands: written when the run starts and after
+  // every package, so that a run that never ends leaves what it did.
+  void Save(const std::string& closingLine) const;
+  // Said at the end of the report until the run has finished; a run that a
+  // restart or a power cut ended leaves it there.
+  std::string UnfinishedLine(int queueSize) const;
+  // The run is over: the exit code, and the report or the statistics window.
+  // `notStarted`: packages of the queue that a stop left unstarted.
+  void Finish(int notStarted);
+
+  const std::vector<PackageFailure>& failures() const { return failures_; }
+
+ private:
+  bool ReportWanted() const;
+  bool AllCompleted() const;
+  std::string CurrentName() const;
+
+  app::App& app_;
+  std::vector<PackageFailure> failures_;
+  std::vector<PackageByMessages> byMessages_;
+  std::vector<BlockNote> blockNotes_;
+};
+
+}  // namespace engine
