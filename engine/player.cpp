@@ -6,12 +6,9 @@
 #include "engine/frmStels.h"
 
 namespace engine {
-namespace {
 
 using dialogs::stat_result::kCompleted;
 using dialogs::stat_result::kNotStarted;
-
-}  // namespace
 
 Player::Player(app::App& app, FrmStels& bar)
     : app_(app),
@@ -21,40 +18,29 @@ Player::Player(app::App& app, FrmStels& bar)
       locator_(app.platform.desktop, app.platform.system),
       queue_(app, bar, results_, activity_, *this),
       clickWatch_(app),
-      foreground_(app.platform.desktop) {}
+      foreground_(app.platform.desktop),
+      pace_(bar.tmrDo) {}
 
 long long Player::Now() const { return app_.platform.system.AwakeTimeMs(); }
 
 void Player::Reset() {
-  speedIndex_ = speed::kSlow;
-  workingInterval_ = pacing::StepInterval(speedIndex_);
-  fastMode_ = inStepTick_ = awaitingTick_ = false;
-  missCount_ = lostPresses_ = 0;
+  pace_.Reset();
+  inStepTick_ = awaitingTick_ = false;
+  lostPresses_ = 0;
   foreground_.Reset();
-  lastTarget_ = 0;
   queue_.Reset();
   results_.Clear();
   pending_.reset();
-  clickWatch_.Disarm();
+  clickWatch_.Forget();
   still_.Forget();
   located_ = {};
 }
 
-void Player::ReadSpeedSetting() {
-  long long value = app_.settings.GetNumber(app::setting::kSpeed);
-  if (app_.unattended && app_.unattended->speed >= 0) value = app_.unattended->speed;
-  speedIndex_ = pacing::ValidSpeed(value);
-  workingInterval_ = pacing::StepInterval(speedIndex_);
-}
-
-void Player::OnPackageStarted() {
-  lastTarget_ = 0;
-  clickWatch_.Disarm();
-}
+void Player::OnPackageStarted() { clickWatch_.Forget(); }
 
 void Player::OnPackageEnded() {
   pending_.reset();
-  clickWatch_.Disarm();
+  clickWatch_.Forget();
 }
 
 void Player::OnResumed() { waitingSinceMs_ = Now(); }  // a pause is not a wait
@@ -117,7 +103,7 @@ void Player::OnReactTick() {
 
 // A block is being looked for (the step timer runs) at the fast speed.
 bool Player::ReactsAtOnce() const {
-  return pacing::ReactsToEvents(speedIndex_) && queue_.packageOpen() && !queue_.paused() &&
+  return pacing::ReactsToEvents(pace_.speedIndex()) && queue_.packageOpen() && !queue_.paused() &&
          !awaitingTick_ && bar_.tmrDo.enabled();
 }
 
@@ -133,43 +119,19 @@ void Player::Step(bool reacting) {
   }
   const script::CurrentBlock& block = app_.script.block;
   located_ = locator_.Locate(block.windowPath, FirstPress(block.mouseEvents),
-                             app_.setupProcess.get(), Now() - waitingSinceMs_, speedIndex_);
+                             app_.setupProcess.get(), Now() - waitingSinceMs_, pace_.speedIndex());
   if (located_.state == Located::State::Missing) {
     if (!reacting) OnTargetMissing();
-  } else if (!SameTargetUnchanged(located_.window, reacting)) {
+  } else if (!clickWatch_.HoldsBack(located_.window, reacting)) {
     OnTargetFound(located_, reacting);
   }
   inStepTick_ = false;
 }
 
-// The window of the last gesture, with no window event since: the wizard
-// may not have moved on yet, and a second click on a button that it shows a
-// moment longer would skip a page. Only ticks press such a window again. A
-// button that took a click waits for a sign that its wizard moved on; with
-// none, its click was lost and is played again, as the block it belongs to.
-bool Player::SameTargetUnchanged(platform::WindowHandle target, bool reacting) {
-  if (target != lastTarget_ || clickWatch_.eventSincePress()) return false;
-  if (clickWatch_.armed() && clickWatch_.Acted()) return false;
-  if (reacting) return true;
-  if (!clickWatch_.armed()) return false;
-  const Verdict verdict = clickWatch_.Check().verdict;
-  if (verdict == Verdict::PlayAgain) clickWatch_.PlayAgain();
-  return verdict == Verdict::PlayAgain || verdict == Verdict::Pending;
-}
-
-void Player::RestartStepTimer(int interval) {
-  bar_.tmrDo.SetEnabled(false);
-  bar_.tmrDo.SetInterval(interval);
-  bar_.tmrDo.SetEnabled(true);
-}
-
 void Player::OnTargetMissing() {
-  if (fastMode_ && ++missCount_ >= speed::kMissesBeforeSlowSearch) {
-    RestartStepTimer(speed::kSearchInterval);
-    fastMode_ = false;
-  }
+  pace_.OnMissing();
   bar_.lblAct.SetText("Поиск окна");
-  if (clickWatch_.Check().verdict == Verdict::PlayAgain) clickWatch_.PlayAgain();
+  clickWatch_.ReplayIfLost();
   if (SetupEnded()) {
     // No window of a process tree that has ended can appear any more.
     bar_.tmrDo.SetEnabled(false);
@@ -181,18 +143,17 @@ void Player::OnTargetMissing() {
 }
 
 void Player::OnTargetFound(const Located& found, bool reacting) {
-  if (!fastMode_) {
-    fastMode_ = true;
-    RestartStepTimer(workingInterval_);
-  }
-  missCount_ = 0;
+  pace_.OnFound();
   if (found.state == Located::State::NotReady) {
-    if (!reacting) OnTargetNotReady();
+    if (reacting) return;
+    bar_.lblAct.SetText("Выполняется ожидание установки");
+    if (TimedOut()) GiveUp("окно не принимает ввод");
     return;
   }
   const platform::Desktop& desktop = app_.platform.desktop;
   const platform::WindowHandle root = desktop.RootWindow(found.window);
-  const bool byMessages = MessagesOnly() || lostPresses_ >= pacing::kLostPressesBeforeMessages;
+  const bool byMessages = (app_.unattended && app_.unattended->messages) ||
+                          lostPresses_ >= pacing::kLostPressesBeforeMessages;
   if (!byMessages && reacting && desktop.ForegroundWindow() != root &&
       !foreground_.broughtForward()) {
     return;
@@ -205,16 +166,9 @@ void Player::Act(platform::WindowHandle target, bool byMessages, bool reacting) 
   platform::Desktop& desktop = app_.platform.desktop;
   const platform::Point press = FirstPress(app_.script.block.mouseEvents);
   std::optional<DrawnLook> drawn;
-  if (IsDrawnSurface(desktop, target, press)) {
-    // The pointer goes where the press will before the picture the press
-    // is judged against: what it changes there (a control lit up under it)
-    // is no effect of the press, and is waited out with the page's load.
-    const platform::Point point = desktop.ClientToScreen(target, press);
-    if (!byMessages && desktop.CursorPos() != point) {
-      desktop.SetCursorPos(point);
-      still_.Changed(Now());
-    }
-    if (!still_.Settled(desktop, target, Now(), drawn)) return;
+  if (IsDrawnSurface(desktop, target, press) &&
+      !still_.SettledUnderPointer(desktop, target, press, byMessages, Now(), drawn)) {
+    return;
   }
   // What a button's click by window messages (asked for, or the fallback of
   // a desktop that refuses input) must change.
@@ -234,7 +188,7 @@ void Player::OnActed(std::optional<DrawnLook> drawn, bool reacting) {
     return;
   }
   if (before_.gesture == script::Gesture::PlayedByMessages) queue_.NotePlayedByMessages();
-  pending_ = ConfirmationFor(app_, before_, std::move(drawn));
+  pending_ = ConfirmationFor(app_, before_, std::move(drawn), still_);
   if (!pending_) PutTextAndFinish(target, before_.gesture);
 }
 
@@ -282,23 +236,12 @@ void Player::Confirm() {
       break;
     case Verdict::Confirmed: break;
   }
+  // A text confirmed ends the block; a gesture confirmed puts the text next.
   const std::unique_ptr<Confirmation> confirmed = std::move(pending_);
-  OnConfirmed(*confirmed);
-}
-
-void Player::OnConfirmed(const Confirmation& confirmed) {
-  const platform::WindowHandle target = confirmed.target();
-  switch (confirmed.kind()) {
-    case Confirmation::Kind::Picture:
-      if (const std::optional<Picture> picture = confirmed.pictureAfter()) {
-        still_.Seen(target, *picture, Now());
-      }
-      return PutTextAndFinish(target, before_.gesture);
-    case Confirmation::Kind::Click: return PutTextAndFinish(target, before_.gesture);
-    case Confirmation::Kind::Text:
-      app_.script.block.blockText.clear();
-      return FinishBlock(target, before_.gesture);
+  if (confirmed->kind() == Confirmation::Kind::Text) {
+    return FinishBlock(confirmed->target(), before_.gesture);
   }
+  PutTextAndFinish(confirmed->target(), before_.gesture);
 }
 
 void Player::PutTextAndFinish(platform::WindowHandle target, script::Gesture gesture) {
@@ -312,22 +255,15 @@ void Player::PutTextAndFinish(platform::WindowHandle target, script::Gesture ges
 void Player::FinishBlock(platform::WindowHandle target, script::Gesture gesture) {
   const std::vector<script::MouseEvent> played = app_.script.block.mouseEvents;
   if (target != 0 && located_.byLikeness && target == located_.window) {
-    results_.NoteBlock("Окно найдено по сходству",
-                       {{"Записано", DescribePath(app_.script.block.windowPath)},
-                        {"Нажато", located_.pressed},
-                        {"Почему", located_.why}});
+    results_.NoteFoundByLikeness(located_.pressed, located_.why);
   }
   bar_.tmrDo.SetEnabled(false);
   NextDo();
   foreground_.AfterBlock();
   if (queue_.packageOpen()) bar_.lblAct.SetText("Выполняется ожидание установки");
-  lastTarget_ = target;
-  if (gesture == script::Gesture::Taken && queue_.watchingWindows() &&
-      pacing::ReactsToEvents(speedIndex_)) {
-    clickWatch_.Arm(before_, played);
-  } else {
-    clickWatch_.Disarm();
-  }
+  clickWatch_.Played(before_, played,
+                     gesture == script::Gesture::Taken && queue_.watchingWindows() &&
+                         pacing::ReactsToEvents(pace_.speedIndex()));
   // The next block goes at once after a button that has acted on its click
   // and after a click into any other window (a field, a list): the setup
   // takes the next press after it, in order. A button that has not yet acted
@@ -338,19 +274,9 @@ void Player::FinishBlock(platform::WindowHandle target, script::Gesture gesture)
   if (ReactsAtOnce()) bar_.tmrReact.SetEnabled(true);
 }
 
-void Player::OnTargetNotReady() {
-  bar_.lblAct.SetText("Выполняется ожидание установки");
-  if (TimedOut()) GiveUp("окно не принимает ввод");
-}
-
-bool Player::MessagesOnly() const { return app_.unattended && app_.unattended->messages; }
-
-// The limit counts from the later of the block's start and the setup's last
-// sign of work: a setup that installs for an hour is waited for.
 bool Player::TimedOut() {
-  if (!app_.unattended || app_.unattended->timeoutSeconds <= 0) return false;
-  activity_.Sample(app_.setupProcess.get());
-  return activity_.IdleMs(waitingSinceMs_) >= app_.unattended->timeoutSeconds * 1000LL;
+  return app_.unattended &&
+         activity_.IdleFor(app_.unattended->timeoutSeconds, waitingSinceMs_, app_.setupProcess.get());
 }
 
 void Player::GiveUp(const std::string& reason) {
@@ -360,7 +286,7 @@ void Player::GiveUp(const std::string& reason) {
   // and its thread answers no message.
   platform::WindowHandle window =
       locator_.FindExact(app_.script.block.windowPath, app_.setupProcess.get());
-  if (window == 0) window = lastTarget_;
+  if (window == 0) window = clickWatch_.lastTarget();
   const bool hangs = WindowHangs(app_.platform.desktop, window);
   queue_.EndPackage(kNotStarted, hangs ? "программа установки не отвечает" : reason,
                     /*withWindow=*/true);

@@ -7,12 +7,15 @@
 #include <memory>
 #include <string>
 
+#include "engine/play/click_watch.h"
 #include "engine/play/confirmation.h"
+#include "engine/play/drawn_press.h"
 #include "engine/play/foreground.h"
 #include "engine/play/pacing.h"
 #include "engine/play/run_queue.h"
 #include "engine/play/run_results.h"
 #include "engine/play/setup_activity.h"
+#include "engine/play/step_pace.h"
 #include "engine/play/target_locator.h"
 #include "script/playback.h"
 
@@ -29,8 +32,8 @@ class Player : private PackageDriver {
   Player(app::App& app, FrmStels& bar);
 
   void Reset();  // the bar opened
-  void ReadSpeedSetting();
-  void Play() { queue_.Start(speedIndex_); }
+  void ReadSpeedSetting() { pace_.ReadSpeed(app_); }
+  void Play() { queue_.Start(pace_.speedIndex()); }
   void OnAdvanceTick() { queue_.OnAdvanceTick(); }
   void StartAdvance() { queue_.StartAdvance(); }
   void NextDo();
@@ -43,8 +46,8 @@ class Player : private PackageDriver {
   void OnSessionEnd() { queue_.OnSessionEnd(); }
   void LetMachineGo() { queue_.LetMachineGo(); }
 
-  int speedIndex() const { return speedIndex_; }
-  int workingInterval() const { return workingInterval_; }
+  int speedIndex() const { return pace_.speedIndex(); }
+  int workingInterval() const { return pace_.workingInterval(); }
 
  private:
   // PackageDriver
@@ -61,21 +64,19 @@ class Player : private PackageDriver {
   // leaves the counters, the texts and the foreground cycle to the timer.
   void Step(bool reacting);
   bool ReactsAtOnce() const;
-  bool SameTargetUnchanged(platform::WindowHandle target, bool reacting);
   void OnTargetFound(const Located& found, bool reacting);
   void OnTargetMissing();
-  void OnTargetNotReady();
   void Act(platform::WindowHandle target, bool byMessages, bool reacting);
   void OnActed(std::optional<DrawnLook> drawn, bool reacting);
   void OnPressMissed(script::Gesture gesture);
   // The confirmation the block waits for, asked once a tick.
   void Confirm();
-  void OnConfirmed(const Confirmation& confirmed);
   // The block's text, read back; the block counts as played once it is in.
   void PutTextAndFinish(platform::WindowHandle target, script::Gesture gesture);
   void FinishBlock(platform::WindowHandle target, script::Gesture gesture);
-  void RestartStepTimer(int interval);
-  bool MessagesOnly() const;
+  // The time-out of an unattended run, counted from the later of the
+  // block's start and the setup's last sign of work: a setup that installs
+  // for an hour is waited for.
   bool TimedOut();
   // The time-out of an unattended run: `reason` is why the window could not
   // be played; a setup whose windows stopped answering is said to hang.
@@ -95,15 +96,10 @@ class Player : private PackageDriver {
   std::unique_ptr<Confirmation> pending_;  // the current block's gesture, not yet confirmed
   BeforePress before_;                     // the current block's window before its gesture
 
-  int speedIndex_ = speed::kSlow;
-  int workingInterval_ = speed::kIntervals[speed::kSlow];
-  bool fastMode_ = false;
-  int missCount_ = 0;
+  StepPace pace_;
   bool inStepTick_ = false;
   int lostPresses_ = 0;  // of the current block
   bool awaitingTick_ = false;    // window events wait for the step timer's next tick
-  // The window of the last gesture (a button that took its click, or not).
-  platform::WindowHandle lastTarget_ = 0;
   long long waitingSinceMs_ = 0;  // the current block's start, or the end of a pause
   Located located_;               // the current block's window, as last located
 };

@@ -166,9 +166,8 @@ bool RunQueue::WaitForPreviousSetup() {
 // By the rule of the time-out: from the later of the wait's start and the
 // previous setup's last sign of work; without a time-out, never.
 bool RunQueue::InstallerWaitRanOut() {
-  if (!app_.unattended || app_.unattended->timeoutSeconds <= 0) return false;
-  activity_.Sample(app_.setupProcess.get());
-  return activity_.IdleMs(previousWaitSinceMs_) >= app_.unattended->timeoutSeconds * 1000LL;
+  return app_.unattended && activity_.IdleFor(app_.unattended->timeoutSeconds,
+                                              previousWaitSinceMs_, app_.setupProcess.get());
 }
 
 // The next package never got its turn: its entry says why, and the queue

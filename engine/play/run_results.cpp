@@ -38,6 +38,12 @@ void RunResults::NoteBlock(const std::string& heading,
                          std::move(fields)});
 }
 
+void RunResults::NoteFoundByLikeness(const std::string& pressed, const std::string& why) {
+  NoteBlock("Окно найдено по сходству", {{"Записано", DescribePath(app_.script.block.windowPath)},
+                                         {"Нажато", pressed},
+                                         {"Почему", why}});
+}
+
 void RunResults::NotePlayedByMessages() {
   byMessages_.push_back({app_.statistics.entries().size(), CurrentName()});
 }

@@ -51,6 +51,8 @@ class RunResults {
   void NoteBlock(const std::string& heading,
                  std::vector<std::pair<std::string, std::string>> fields);
   void NotePlayedByMessages();
+  // The current block's window was found by likeness: what was pressed, and why.
+  void NoteFoundByLikeness(const std::string& pressed, const std::string& why);
   // The report as the run stands: written when the run starts and after
   // every package, so that a run that never ends leaves what it did.
   void Save(const std::string& closingLine) const;

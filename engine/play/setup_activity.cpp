@@ -106,6 +106,13 @@ long long SetupActivity::IdleMs(long long sinceMs) const {
   return system_.AwakeTimeMs() - std::max(sinceMs, workedMs_);
 }
 
+bool SetupActivity::IdleFor(int timeoutSeconds, long long sinceMs,
+                            const platform::Process* setup) {
+  if (timeoutSeconds <= 0) return false;
+  Sample(setup);
+  return IdleMs(sinceMs) >= timeoutSeconds * 1000LL;
+}
+
 bool WindowHangs(const platform::Desktop& desktop, platform::WindowHandle window) {
   if (window == 0 || !desktop.IsWindow(window)) return false;
   return !desktop.IsResponding(desktop.RootWindow(window));

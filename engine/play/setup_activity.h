@@ -61,6 +61,8 @@ class SetupActivity {
   void NoteChange();
   // How long the setup has been idle, counted from `sinceMs` at the earliest.
   long long IdleMs(long long sinceMs) const;
+  // Idle for `timeoutSeconds` (none when 0) since `sinceMs`, looked at anew.
+  bool IdleFor(int timeoutSeconds, long long sinceMs, const platform::Process* setup);
 
  private:
   const platform::Desktop& desktop_;
