@@ -172,7 +172,7 @@ void Player::Act(platform::WindowHandle target, bool byMessages, bool reacting) 
   }
   // What a button's click by window messages (asked for, or the fallback of
   // a desktop that refuses input) must change.
-  before_ = BeforeButtonPress(app_, target);
+  before_ = BeforeGesture(app_, target, byMessages);
   clickWatch_.ForgetEvents();
   const int package = queue_.packageNumber();
   before_.gesture = script::PlayBlockGesture(app_, target, byMessages);

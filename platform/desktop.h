@@ -183,6 +183,13 @@ class Desktop {
   // BM_GETCHECK: 0 clear, 1 checked, 2 indeterminate; -1 when it gives no answer.
   virtual int CheckState(WindowHandle window) const = 0;
   virtual bool PostMouse(WindowHandle window, MouseMessage message, int button, Point client) = 0;
+  // The window that has the keyboard focus in the thread of `window`
+  // (GetGUIThreadInfo); 0 when none or when it cannot be told.
+  virtual WindowHandle FocusOf(WindowHandle window) const = 0;
+  // What a list, combo box, list view or tree view has selected (its
+  // current item; -1 none), also under a class library's own class name;
+  // nothing for other windows or one that does not answer.
+  virtual std::optional<long long> SelectionOf(WindowHandle window) const = 0;
   // Waits at most `waitMs` for a button (push, check or radio) to show itself
   // pushed, or released with `pushed` false (BM_GETSTATE): a pushed button
   // has taken a press and will click on its release; true when it did.

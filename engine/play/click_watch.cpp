@@ -12,7 +12,7 @@ void InputClickWatch::Played(const BeforePress& before, std::vector<script::Mous
   target_ = before.target;
   caption_ = before.caption;
   check_ = before.check;
-  picture_ = before.picture;
+  picture_ = before.setupPicture;
   events_ = std::move(events);
   atMs_ = app_.platform.system.AwakeTimeMs();
   replayed_ = false;

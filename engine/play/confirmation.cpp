@@ -125,6 +125,34 @@ class TextPut : public ConfirmationBase {
   }
 };
 
+// A click by window messages into a window that is no button (a list, a
+// field): it counts when the window took the focus, changed its selection
+// or its picture, or is gone. A second click could undo the first (a list
+// item ticked and cleared), so one that shows nothing is not played again:
+// the report says that it could not be confirmed.
+class PostedClick : public ConfirmationBase {
+ public:
+  using ConfirmationBase::ConfirmationBase;
+  Kind kind() const override { return Kind::Click; }
+
+  Outcome Check() override {
+    if (Arrived()) return {Verdict::Confirmed, {}};
+    if (!Answering(desktop(), before_.target) || Now() - sinceMs_ < kMessageEffectWaitMs) return {};
+    return {Verdict::Noted, "Нажатие не подтверждено"};
+  }
+  script::Gesture PlayAgain() override { return before_.gesture; }
+
+ private:
+  bool Arrived() const {
+    const platform::WindowHandle target = before_.target;
+    if (!desktop().IsWindow(target) || !desktop().IsVisible(target)) return true;
+    if (before_.focus != target && desktop().FocusOf(target) == target) return true;
+    if (desktop().SelectionOf(target) != before_.selection) return true;
+    const std::optional<Picture> picture = WindowPicture(desktop(), target);
+    return picture && before_.picture && *picture != *before_.picture;
+  }
+};
+
 }  // namespace
 
 std::unique_ptr<Confirmation> ConfirmationFor(app::App& app, const BeforePress& before,
@@ -135,6 +163,12 @@ std::unique_ptr<Confirmation> ConfirmationFor(app::App& app, const BeforePress& 
       desktop.ButtonKindOf(before.target) != platform::ButtonKind::None &&
       script::IsPlainClick(app.script.block.mouseEvents) && app.setupProcess) {
     return std::make_unique<MessageClick>(app, before);
+  }
+  const std::string& text = app.script.block.blockText;
+  if (before.gesture == script::Gesture::PlayedByMessages && app.setupProcess &&
+      desktop.ButtonKindOf(before.target) == platform::ButtonKind::None &&
+      (text.empty() || text == std::string(1, '\0'))) {
+    return std::make_unique<PostedClick>(app, before);
   }
   return nullptr;
 }
@@ -151,13 +185,20 @@ std::unique_ptr<Confirmation> PutText(app::App& app, BeforePress before) {
   return std::make_unique<TextPut>(app, std::move(before));
 }
 
-BeforePress BeforeButtonPress(const app::App& app, platform::WindowHandle target) {
+BeforePress BeforeGesture(const app::App& app, platform::WindowHandle target, bool byMessages) {
   const platform::Desktop& desktop = app.platform.desktop;
   BeforePress before;
   before.target = target;
   before.caption = desktop.WindowText(target);
-  if (desktop.ButtonKindOf(target) == platform::ButtonKind::None) return before;
-  before.picture = PictureOfSetup(app);
+  if (desktop.ButtonKindOf(target) == platform::ButtonKind::None) {
+    if (byMessages) {
+      before.focus = desktop.FocusOf(target);
+      before.selection = desktop.SelectionOf(target);
+      before.picture = WindowPicture(desktop, target);
+    }
+    return before;
+  }
+  before.setupPicture = PictureOfSetup(app);
   before.check = desktop.CheckState(target);
   before.page = PageOf(desktop, desktop.RootWindow(target));
   if (app.setupProcess) before.topWindows = ShownTopWindows(desktop, *app.setupProcess);

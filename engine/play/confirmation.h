@@ -58,17 +58,22 @@ class Confirmation {
 struct BeforePress {
   platform::WindowHandle target = 0;
   script::Gesture gesture = script::Gesture::Played;
-  size_t picture = 0;  // of the setup's windows, or of a drawn window
+  size_t setupPicture = 0;  // of the setup's windows
   int check = -1;      // of the target
   std::string caption;  // of the target
   std::string text;     // of the target, before a text was put
   // For a button: its page, and the setup's shown top-level windows.
   std::vector<PageWindow> page;
   std::vector<platform::WindowHandle> topWindows;
+  // For another window that a click goes to `byMessages`: where its
+  // thread's focus is, what it has selected, and its picture.
+  platform::WindowHandle focus = 0;
+  std::optional<long long> selection;
+  std::optional<Picture> picture;
 };
 
-// A button's window and setup just before a gesture into it.
-BeforePress BeforeButtonPress(const app::App& app, platform::WindowHandle target);
+// The window and its setup just before a gesture into it.
+BeforePress BeforeGesture(const app::App& app, platform::WindowHandle target, bool byMessages);
 
 // A window that draws its own controls as it looked just before a press:
 // its picture, and which parts of it changed by themselves meanwhile.
@@ -79,7 +84,8 @@ struct DrawnLook {
 
 // What the gesture just played must show before its block counts, judged
 // against `before`: a click by window messages into a button (a dialog that
-// is not active may ignore it, a busy one may lose it), or a press into a
+// is not active may ignore it, a busy one may lose it) or into another
+// window (a list, a field) of a block without a text, or a press into a
 // window that draws its own controls (`drawn`; what the press is seen to
 // leave goes to `still`). Null when the gesture speaks for itself.
 std::unique_ptr<Confirmation> ConfirmationFor(app::App& app, const BeforePress& before,

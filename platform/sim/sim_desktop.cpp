@@ -1,6 +1,7 @@
 #include "platform/sim/sim_desktop.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "platform/text.h"
 
@@ -666,6 +667,30 @@ bool SimDesktop::PostButtonCheck(WindowHandle window, int check) {
   return true;
 }
 
+void SimDesktop::FocusOnPress(WindowHandle window) {
+  const Window* w = Get(window);
+  if (!w) return;
+  std::string name = w->className;
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (w->selection || name.find("EDIT") != std::string::npos) focus_ = window;
+}
+
+WindowHandle SimDesktop::FocusOf(WindowHandle window) const {
+  const Window* w = Get(window);
+  const Window* focus = Get(focus_);
+  return w && focus && focus->process == w->process ? focus_ : 0;
+}
+
+std::optional<long long> SimDesktop::SelectionOf(WindowHandle window) const {
+  const Window* w = Get(window);
+  if (!w || !IsResponding(window)) return std::nullopt;
+  return w->selection;
+}
+
+void SimDesktop::SetSelection(WindowHandle window, std::optional<long long> selection) {
+  if (Window* w = Get(window)) w->selection = selection;
+}
+
 int SimDesktop::CheckState(WindowHandle window) const {
   const Window* w = Get(window);
   return w && IsResponding(window) ? w->check : -1;
@@ -680,7 +705,10 @@ bool SimDesktop::PostMouse(WindowHandle window, platform::MouseMessage message, 
   // takes no notice of them.
   if (button != 1 || Get(window)->ignoresPostedMouse) return true;
   Post(window, [this, window, message, client] {
-    if (message == platform::MouseMessage::Down) postedPressed_ = window;
+    if (message == platform::MouseMessage::Down) {
+      postedPressed_ = window;
+      FocusOnPress(window);
+    }
     if (message == platform::MouseMessage::Up && postedPressed_ == window) {
       postedPressed_ = 0;
       RunClick(window, client);
@@ -694,6 +722,7 @@ void SimDesktop::DeliverButton(uint32_t flags, Point at) {
   if (flags & (kLeftDown | kRightDown | kMiddleDown)) {
     pressed_ = WindowFromPoint(at);
     pressedRaised_ = false;
+    FocusOnPress(pressed_);
   }
   if (flags & kLeftUp) {
     const WindowHandle released = WindowFromPoint(at);

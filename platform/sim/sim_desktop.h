@@ -208,6 +208,10 @@ class SimDesktop : public platform::Desktop {
   bool PostButtonClick(platform::WindowHandle window) override;
   bool PostButtonCommand(platform::WindowHandle window) override;
   bool PostButtonCheck(platform::WindowHandle window, int check) override;
+  platform::WindowHandle FocusOf(platform::WindowHandle window) const override;
+  std::optional<long long> SelectionOf(platform::WindowHandle window) const override;
+  // What a list shows selected; nothing: the window is no list.
+  void SetSelection(platform::WindowHandle window, std::optional<long long> selection);
   int CheckState(platform::WindowHandle window) const override;
   bool PostMouse(platform::WindowHandle window, platform::MouseMessage message, int button,
                  platform::Point client) override;
@@ -249,6 +253,7 @@ class SimDesktop : public platform::Desktop {
     std::function<void(platform::Point)> onClickAt;
     std::function<void(platform::Point)> onHover;
     bool ignoresPostedMouse = false;
+    std::optional<long long> selection;
     uint64_t picture = 0;
     uint64_t picturePixels[kPictureSide * kPictureSide] = {};
   };
@@ -288,6 +293,10 @@ class SimDesktop : public platform::Desktop {
   platform::WindowHandle pressed_ = 0;
   bool pressedRaised_ = false;  // a stray move took the pressed button's pushed state
   platform::WindowHandle postedPressed_ = 0;
+  // The window with the keyboard focus: a field or a list takes it when it
+  // is pressed, as their own procedures do.
+  platform::WindowHandle focus_ = 0;
+  void FocusOnPress(platform::WindowHandle window);
   struct PostedMessage {
     platform::WindowHandle window;
     std::function<void()> deliver;

@@ -3,6 +3,8 @@
 // that takes no injected input.
 #include "platform/win32/windows_api.h"
 
+#include <commctrl.h>
+
 #include "platform/win32/win32_services.h"
 
 namespace win32 {
@@ -155,6 +157,45 @@ bool Win32Desktop::PostButtonCommand(platform::WindowHandle window) {
 
 bool Win32Desktop::PostButtonCheck(platform::WindowHandle window, int check) {
   return PostMessageW(ToHwnd(window), BM_SETCHECK, static_cast<WPARAM>(check), 0) != 0;
+}
+
+platform::WindowHandle Win32Desktop::FocusOf(platform::WindowHandle window) const {
+  const DWORD thread = GetWindowThreadProcessId(ToHwnd(window), nullptr);
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (thread == 0 || !GetGUIThreadInfo(thread, &info)) return 0;
+  return reinterpret_cast<platform::WindowHandle>(info.hwndFocus);
+}
+
+// By the system class the window's class was made from: a class library's
+// list under a name of its own still answers as the list it is.
+std::optional<long long> Win32Desktop::SelectionOf(platform::WindowHandle window) const {
+  const HWND hwnd = ToHwnd(window);
+  wchar_t base[64] = {};
+  if (RealGetWindowClassW(hwnd, base, 64) == 0) return std::nullopt;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  if (_wcsicmp(base, L"ListBox") == 0) {
+    message = LB_GETCURSEL;
+  } else if (_wcsicmp(base, L"ComboBox") == 0) {
+    message = CB_GETCURSEL;
+  } else if (_wcsicmp(base, WC_LISTVIEWW) == 0) {
+    message = LVM_GETNEXTITEM;
+    wParam = static_cast<WPARAM>(-1);
+    lParam = LVNI_SELECTED;
+  } else if (_wcsicmp(base, WC_TREEVIEWW) == 0) {
+    message = TVM_GETNEXTITEM;
+    wParam = TVGN_CARET;
+  } else {
+    return std::nullopt;
+  }
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, kResponseTimeoutMs,
+                           &result)) {
+    return std::nullopt;
+  }
+  return static_cast<long long>(static_cast<LONG_PTR>(result));
 }
 
 int Win32Desktop::CheckState(platform::WindowHandle window) const {

@@ -98,6 +98,8 @@ class Win32Desktop : public platform::Desktop {
   bool PostButtonClick(platform::WindowHandle window) override;
   bool PostButtonCommand(platform::WindowHandle window) override;
   bool PostButtonCheck(platform::WindowHandle window, int check) override;
+  platform::WindowHandle FocusOf(platform::WindowHandle window) const override;
+  std::optional<long long> SelectionOf(platform::WindowHandle window) const override;
   int CheckState(platform::WindowHandle window) const override;
   bool PostMouse(platform::WindowHandle window, platform::MouseMessage message, int button,
                  platform::Point client) override;

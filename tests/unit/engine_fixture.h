@@ -98,7 +98,8 @@ class PlayerTest : public EngineTest {
     return WriteClicks(name, program, blocks);
   }
   // A script of clicks into the wizard's windows, named by their caption
-  // ("Edit" for its folder field), each with the text its block puts in;
+  // ("Edit" for its folder field, "ListBox" for a list), each with the text
+  // its block puts in;
   // recorded in a wizard of this `caption` (by default the test wizard's).
   std::string WriteClicks(const std::string& name, const std::string& program,
                           const std::vector<std::pair<std::string, std::string>>& clicks,
@@ -107,9 +108,10 @@ class PlayerTest : public EngineTest {
     s.NewScript("");
     for (const auto& [window, text] : clicks) {
       s.BeginBlock();
-      const bool edit = window == "Edit";
+      // "Edit" and "ListBox" name a window of that class without a caption.
+      const bool byClass = window == "Edit" || window == "ListBox";
       s.block.windowPath = {{"#32770", caption.empty() ? wizard.options().caption : caption, 1},
-                            {edit ? "Edit" : "Button", edit ? "" : window, 1}};
+                            {byClass ? window : "Button", byClass ? "" : window, 1}};
       s.block.mouseEvents = {{1, act::kPress, 10, 10}, {1, act::kRelease, 0, 0}};
       s.block.blockText = text;
       s.AppendBlock();

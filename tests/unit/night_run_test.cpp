@@ -292,6 +292,34 @@ TEST_F(MessagesArrive, AClickThatAnInactiveDialogIgnoredIsSentAgainAndATextThatW
   EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete) << Report();
 }
 
+// Clicks by window messages into two lists: one selects its item, the other
+// reads the pointer itself and takes no notice. The first counts, the
+// second is not played again (a second click could undo a first) and the
+// report says that it could not be confirmed. Before, both went for done.
+TEST_F(MessagesArrive, AClickIntoAListCountsByItsSelectionOrIsNoted) {
+  const std::string next = fake::FakeWizard::kNextCaption;
+  PlayByMessages({WriteClicks("Списки", wizard.options().programPath,
+                              {{"ListBox", ""}, {"ListBox", ""}, {next, ""}, {next, ""},
+                               {next, ""}, {fake::FakeWizard::kFinishCaption, ""}})});
+  ui().AdvanceTime(engine::speed::kReactDelay);
+  const sim::ScreenRect r = desktop().RectOf(wizard.dialog);
+  WindowHandle lists[2];
+  for (int i = 0; i < 2; ++i) {
+    lists[i] = desktop().AddWindow(wizard.dialog, "ListBox", "",
+                                   {r.left + 12 + 240 * i, r.top + 200, 200, 100});
+    desktop().SetSelection(lists[i], -1);
+  }
+  desktop().SetOnClickAt(lists[0], [&](Point) { desktop().SetSelection(lists[0], 0); });
+  desktop().SetIgnoresPostedMouse(lists[1]);
+  RunUntilClosed(30000);
+  EXPECT_EQ(wizard.clickedPages, (std::vector<int>{1, 2, 3, 4})) << Report();
+  EXPECT_NE(Report().find("Нажатие не подтверждено: Списки (строка 1)\r\n  Блок: 2 из 6\r\n"),
+            std::string::npos)
+      << Report();
+  EXPECT_EQ(Report().find("Блок: 1 из 6"), std::string::npos) << Report();
+  EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete) << Report();
+}
+
 TEST_F(MessagesArrive, AClickThatChangesNothingIsNoSuccess) {
   // The last block presses a button whose dialog does nothing with it.
   PlayByMessages({WriteClicks("Справка", wizard.options().programPath, {{"Справка", ""}})});
