@@ -47,7 +47,10 @@ namespace exit_code {
 constexpr int kAllComplete = 0;
 constexpr int kIncomplete = 1;      // some packages of the run did not complete
 constexpr int kBadCommandLine = 2;  // nothing was played or recorded
-constexpr int kAnotherCopy = 3;     // another copy of the program is running
+// Another copy of the program is running, or Windows Installer stayed busy
+// with another installation: what msiexec returns then, which deployment
+// systems read as "try again later".
+constexpr int kTryAgainLater = 1618;
 }  // namespace exit_code
 
 class App {

@@ -75,7 +75,7 @@ bool Main(App& app) {
     } else {
       app.MessageBox(kSecondCopy, ui::mb::kOk);
     }
-    app.exitCode = exit_code::kAnotherCopy;
+    app.exitCode = exit_code::kTryAgainLater;
     return false;
   }
   app.macros = BuildMacroTable(app.platform);

@@ -62,7 +62,8 @@ struct BeforePress {
   int check = -1;      // of the target
   std::string caption;  // of the target
   std::string text;     // of the target, before a text was put
-  // For a button: its page, and the setup's shown top-level windows.
+  // For a button clicked `byMessages`: its page, and the setup's shown
+  // top-level windows.
   std::vector<PageWindow> page;
   std::vector<platform::WindowHandle> topWindows;
   // For another window that a click goes to `byMessages`: where its

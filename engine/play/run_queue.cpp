@@ -175,7 +175,7 @@ bool RunQueue::InstallerWaitRanOut() {
 void RunQueue::SkipNextScript(const std::string& reason) {
   OpenEntry();
   app_.statistics.EndStatEntry(kNotStarted);
-  results_.RecordFailure(reason, /*withWindow=*/false, /*scriptRead=*/false);
+  results_.RecordFailure(reason, /*withWindow=*/false, /*scriptRead=*/false, /*tryLater=*/true);
   SaveUnfinished();
   StartAdvance();
 }

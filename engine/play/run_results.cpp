@@ -1,5 +1,7 @@
 #include "engine/play/run_results.h"
 
+#include <algorithm>
+
 #include "app/app.h"
 #include "app/paths.h"
 #include "dialogs/frmStat.h"
@@ -14,7 +16,8 @@ void RunResults::Clear() {
   blockNotes_.clear();
 }
 
-void RunResults::RecordFailure(const std::string& reason, bool withWindow, bool scriptRead) {
+void RunResults::RecordFailure(const std::string& reason, bool withWindow, bool scriptRead,
+                               bool tryLater) {
   const script::ScriptBuffer& script = app_.script;
   PackageFailure failure;
   failure.line = app_.statistics.entries().size();
@@ -25,6 +28,7 @@ void RunResults::RecordFailure(const std::string& reason, bool withWindow, bool 
   }
   if (withWindow) failure.windowPath = DescribePath(script.block.windowPath);
   failure.reason = reason;
+  failure.tryLater = tryLater;
   if (ReportWanted()) {
     SaveScreenshot(app_, ScreenshotPath(app_.unattended->reportPath, failure.line));
   }
@@ -63,17 +67,22 @@ std::string RunResults::UnfinishedLine(int queueSize) const {
 
 void RunResults::Finish(int notStarted) {
   // The exit code tells a deploying tool the result, with or without a report.
-  if (app_.unattended) {
-    app_.platform.ui.SetExitCode(AllCompleted() && notStarted == 0
-                                     ? app::exit_code::kAllComplete
-                                     : app::exit_code::kIncomplete);
-  }
+  if (app_.unattended) app_.platform.ui.SetExitCode(ExitCode(notStarted));
   if (!ReportWanted()) {
     dialogs::ShowStatistics(app_, nullptr);
     return;
   }
   Save(notStarted > 0 ? "Запуск остановлен: не начато пакетов - " + std::to_string(notStarted)
                       : std::string());
+}
+
+int RunResults::ExitCode(int notStarted) const {
+  if (AllCompleted() && notStarted == 0) return app::exit_code::kAllComplete;
+  const bool onlyTurnsMissed =
+      notStarted == 0 && !failures_.empty() &&
+      std::all_of(failures_.begin(), failures_.end(),
+                  [](const PackageFailure& f) { return f.tryLater; });
+  return onlyTurnsMissed ? app::exit_code::kTryAgainLater : app::exit_code::kIncomplete;
 }
 
 bool RunResults::ReportWanted() const {

@@ -19,6 +19,7 @@ struct PackageFailure {
   int block = 0, blockCount = 0;
   std::string windowPath;  // the window that was waited for; empty when none
   std::string reason;
+  bool tryLater = false;  // it never got its turn: another installation held the machine
 };
 
 // A package whose gestures went in as window messages, because the run asked
@@ -47,7 +48,8 @@ class RunResults {
   // The package of the statistics' last entry did not complete; with a
   // report, a screenshot of this moment goes beside it. `withWindow`: the
   // block's window is named; `scriptRead`: its blocks can be counted.
-  void RecordFailure(const std::string& reason, bool withWindow, bool scriptRead = true);
+  void RecordFailure(const std::string& reason, bool withWindow, bool scriptRead = true,
+                     bool tryLater = false);
   void NoteBlock(const std::string& heading,
                  std::vector<std::pair<std::string, std::string>> fields);
   void NotePlayedByMessages();
@@ -60,12 +62,15 @@ class RunResults {
   // restart or a power cut ended leaves it there.
   std::string UnfinishedLine(int queueSize) const;
   // The run is over: the exit code, and the report or the statistics window.
-  // `notStarted`: packages of the queue that a stop left unstarted.
+  // `notStarted`: packages of the queue that a stop left unstarted. A run
+  // whose only packages not completed never got their turn (Windows
+  // Installer stayed busy) is to be tried again later.
   void Finish(int notStarted);
 
   const std::vector<PackageFailure>& failures() const { return failures_; }
 
  private:
+  int ExitCode(int notStarted) const;
   bool ReportWanted() const;
   bool AllCompleted() const;
   std::string CurrentName() const;

@@ -462,7 +462,8 @@ TEST_F(SetupProcessTest, ABusyWindowsInstallerIsWaitedForAsLongAsItTakes) {
 }
 
 // With a time-out, one that shows no progress for that long gives the
-// package no turn: it says so, and the next one waits again.
+// package no turn: it says so, the next one waits again, and the run is to
+// be tried again later, as a deployment system reads 1618.
 TEST_F(SetupProcessTest, APackageThatAnInstallerNeverLetsInSaysSo) {
   machine().shell.mutexes.insert(fake::kInstallerMutex);
   PlayUnattended({WriteScript("Первый", wizard.options().programPath),
@@ -471,7 +472,7 @@ TEST_F(SetupProcessTest, APackageThatAnInstallerNeverLetsInSaysSo) {
   EXPECT_TRUE(Report().find("1   NO") == std::string::npos) << Report();
   EXPECT_LT(RunUntilClosed(), 100000);
   EXPECT_TRUE(wizard.launchParameters.empty());
-  EXPECT_EQ(ui().exitCode, app::exit_code::kIncomplete);
+  EXPECT_EQ(ui().exitCode, 1618);
   EXPECT_NE(Report().find("Не завершено: Первый (строка 1)\r\n  Блок: 0 из 0\r\n"
                           "  Причина: Windows Installer занят другой установкой\r\n"),
             std::string::npos) << Report();
