@@ -36,14 +36,10 @@ void Player::Reset() {
   located_ = {};
 }
 
-void Player::OnPackageStarted() { clickWatch_.Forget(); }
-
 void Player::OnPackageEnded() {
   pending_.reset();
   clickWatch_.Forget();
 }
-
-void Player::OnResumed() { waitingSinceMs_ = Now(); }  // a pause is not a wait
 
 void Player::NextDo() {
   script::ScriptBuffer& script = app_.script;
@@ -71,11 +67,6 @@ void Player::NextDo() {
   } else {
     queue_.EndPackage(kCompleted, {}, false);
   }
-}
-
-void Player::OnStepTick() {
-  awaitingTick_ = false;
-  Step(/*reacting=*/false);
 }
 
 void Player::OnWindowEvent(platform::WindowEvent event, platform::WindowHandle window) {
@@ -259,6 +250,7 @@ void Player::FinishBlock(platform::WindowHandle target, script::Gesture gesture)
   }
   bar_.tmrDo.SetEnabled(false);
   NextDo();
+  PointAhead(target, gesture == script::Gesture::PlayedByMessages);
   foreground_.AfterBlock();
   if (queue_.packageOpen()) bar_.lblAct.SetText("Выполняется ожидание установки");
   clickWatch_.Played(before_, played,
@@ -272,6 +264,13 @@ void Player::FinishBlock(platform::WindowHandle target, script::Gesture gesture)
   awaitingTick_ = gesture == script::Gesture::PlayedByMessages ||
                   (gesture == script::Gesture::Played && button);
   if (ReactsAtOnce()) bar_.tmrReact.SetEnabled(true);
+}
+
+void Player::PointAhead(platform::WindowHandle target, bool byMessages) {
+  const script::CurrentBlock& next = app_.script.block;
+  if (byMessages || !queue_.packageOpen() || !still_.Watches(target)) return;
+  if (locator_.FindExact(next.windowPath, app_.setupProcess.get()) != target) return;
+  still_.PointTo(app_.platform.desktop, target, FirstPress(next.mouseEvents), Now());
 }
 
 bool Player::TimedOut() {

@@ -37,7 +37,10 @@ class Player : private PackageDriver {
   void OnAdvanceTick() { queue_.OnAdvanceTick(); }
   void StartAdvance() { queue_.StartAdvance(); }
   void NextDo();
-  void OnStepTick();  // tmrDo
+  void OnStepTick() {  // tmrDo
+    awaitingTick_ = false;
+    Step(/*reacting=*/false);
+  }
   void OnReactTick();
   void PausePlay() { queue_.Pause(); }
   void PlayAfterPause() { queue_.Resume(); }
@@ -51,9 +54,9 @@ class Player : private PackageDriver {
 
  private:
   // PackageDriver
-  void OnPackageStarted() override;
+  void OnPackageStarted() override { clickWatch_.Forget(); }
   void OnPackageEnded() override;
-  void OnResumed() override;
+  void OnResumed() override { waitingSinceMs_ = Now(); }  // a pause is not a wait
   // A window of the setup's processes appeared or changed: a sign of
   // progress, and at the fast speed tmrReact runs the step soon after.
   // Other programs' windows are no news of the setup.
@@ -74,6 +77,9 @@ class Player : private PackageDriver {
   // The block's text, read back; the block counts as played once it is in.
   void PutTextAndFinish(platform::WindowHandle target, script::Gesture gesture);
   void FinishBlock(platform::WindowHandle target, script::Gesture gesture);
+  // The next block presses the same drawn window: the pointer goes there now
+  // (not for a gesture `byMessages`), while the window settles.
+  void PointAhead(platform::WindowHandle target, bool byMessages);
   // The time-out of an unattended run, counted from the later of the
   // block's start and the setup's last sign of work: a setup that installs
   // for an hour is waited for.

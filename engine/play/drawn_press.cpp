@@ -137,12 +137,16 @@ void StillWait::Sample(const Picture& picture, long long nowMs) {
 bool StillWait::SettledUnderPointer(platform::Desktop& desktop, platform::WindowHandle target,
                                     platform::Point press, bool byMessages, long long nowMs,
                                     std::optional<DrawnLook>& look) {
-  const platform::Point point = desktop.ClientToScreen(target, press);
-  if (!byMessages && desktop.CursorPos() != point) {
-    desktop.SetCursorPos(point);
-    changedMs_ = nowMs;
-  }
+  if (!byMessages) PointTo(desktop, target, press, nowMs);
   return Settled(desktop, target, nowMs, look);
+}
+
+void StillWait::PointTo(platform::Desktop& desktop, platform::WindowHandle target,
+                        platform::Point press, long long nowMs) {
+  const platform::Point point = desktop.ClientToScreen(target, press);
+  if (desktop.CursorPos() == point) return;
+  desktop.SetCursorPos(point);
+  changedMs_ = nowMs;
 }
 
 bool StillWait::Settled(const platform::Desktop& desktop, platform::WindowHandle target,

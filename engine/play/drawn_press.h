@@ -42,6 +42,11 @@ class StillWait {
   bool SettledUnderPointer(platform::Desktop& desktop, platform::WindowHandle target,
                            platform::Point press, bool byMessages, long long nowMs,
                            std::optional<DrawnLook>& look);
+  bool Watches(platform::WindowHandle window) const { return window_ == window; }
+  // The pointer goes to the next press point ahead of its block: what it
+  // lights up there is drawn while the window settles from the last press.
+  void PointTo(platform::Desktop& desktop, platform::WindowHandle target, platform::Point press,
+               long long nowMs);
   // False while the picture still changes; `look` is what it shows now.
   bool Settled(const platform::Desktop& desktop, platform::WindowHandle target, long long nowMs,
                std::optional<DrawnLook>& look);
