@@ -48,7 +48,9 @@ std::string ReportText(const std::vector<std::string>& statLines,
     out += "  Блок: " + std::to_string(f.block) + " из " + std::to_string(f.blockCount) + kNewLine;
     if (!f.windowPath.empty()) out += "  Окно: " + f.windowPath + kNewLine;
     out += "  Причина: " + f.reason + kNewLine;
-    out += "  Снимок экрана: " + FileNameOf(ScreenshotPath(reportPath, f.line)) + kNewLine;
+    if (f.screenshot) {
+      out += "  Снимок экрана: " + FileNameOf(ScreenshotPath(reportPath, f.line)) + kNewLine;
+    }
   }
   return out;
 }

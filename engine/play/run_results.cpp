@@ -30,7 +30,8 @@ void RunResults::RecordFailure(const std::string& reason, bool withWindow, bool 
   failure.reason = reason;
   failure.tryLater = tryLater;
   if (ReportWanted()) {
-    SaveScreenshot(app_, ScreenshotPath(app_.unattended->reportPath, failure.line));
+    failure.screenshot =
+        SaveScreenshot(app_, ScreenshotPath(app_.unattended->reportPath, failure.line));
   }
   failures_.push_back(std::move(failure));
 }

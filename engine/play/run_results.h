@@ -20,6 +20,7 @@ struct PackageFailure {
   std::string windowPath;  // the window that was waited for; empty when none
   std::string reason;
   bool tryLater = false;  // it never got its turn: another installation held the machine
+  bool screenshot = false;  // a screenshot of that moment was saved beside the report
 };
 
 // A package whose gestures went in as window messages, because the run asked

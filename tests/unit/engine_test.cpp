@@ -333,6 +333,22 @@ TEST_F(PlayerTest, AStepTickIsNotEnteredAgainWhileTheReplayPumpsMessages) {
   EXPECT_EQ(app().script.blocksRead(), 2);  // block 1 played once, block 2 waits
 }
 
+// A screenshot that could not be saved (its file read-only, a full disk) is
+// named nowhere, and the file there is kept. Before, the report named it.
+TEST_F(PlayerTest, AScreenshotThatCouldNotBeSavedIsNotNamed) {
+  app().unattended = app::UnattendedRun{0, 5, "C:\\Отчёты\\run.txt"};
+  machine().files.MakeFolders("C:\\Отчёты");
+  machine().files.PutFile("C:\\Отчёты\\run-1.png", "старый снимок");
+  machine().files.SetReadOnly("C:\\Отчёты\\run-1.png", true);
+  Play({WriteScript("Пропал", "C:\\Setup\\Нет.exe")});
+  for (int i = 0; i < 100 && bar().IsOpen(); ++i) ui().AdvanceTime(100);
+  const std::string report = machine().files.ReadFile("C:\\Отчёты\\run.txt").value_or("");
+  EXPECT_NE(report.find("  Причина: программа установки не найдена\r\n"), std::string::npos)
+      << report;
+  EXPECT_EQ(report.find("Снимок экрана"), std::string::npos) << report;
+  EXPECT_EQ(machine().files.ReadFile("C:\\Отчёты\\run-1.png"), "старый снимок");
+}
+
 TEST_F(PlayerTest, UnattendedRunGivesUpAfterItsTimeOutAndReportsWhere) {
   fake::FakeWizard second(machine(), {.programPath = "C:\\Setup\\Second.exe"});
   const std::string stuck = WriteScript("Застрял", wizard.options().programPath);
