@@ -10,6 +10,9 @@
 namespace engine {
 namespace {
 
+// A block's text to put: a stored single NUL is none.
+bool HasText(const std::string& text) { return !text.empty() && text != std::string(1, '\0'); }
+
 // A click counts by what it did to its button or its page: the button's
 // check or caption, the button gone or disabled, the page's windows shown
 // or raised, a button of the page renamed, enabled or disabled, a window of
@@ -172,10 +175,9 @@ std::unique_ptr<Confirmation> ConfirmationFor(app::App& app, const BeforePress& 
       script::IsPlainClick(app.script.block.mouseEvents) && app.setupProcess) {
     return std::make_unique<MessageClick>(app, before);
   }
-  const std::string& text = app.script.block.blockText;
   if (before.gesture == script::Gesture::PlayedByMessages && app.setupProcess &&
       desktop.ButtonKindOf(before.target) == platform::ButtonKind::None &&
-      (text.empty() || text == std::string(1, '\0'))) {
+      !HasText(app.script.block.blockText)) {
     return std::make_unique<PostedClick>(app, before);
   }
   return nullptr;
@@ -183,7 +185,7 @@ std::unique_ptr<Confirmation> ConfirmationFor(app::App& app, const BeforePress& 
 
 std::unique_ptr<Confirmation> PutText(app::App& app, BeforePress before) {
   std::string& text = app.script.block.blockText;
-  if (text.empty() || text == std::string(1, '\0')) return nullptr;
+  if (!HasText(text)) return nullptr;
   before.text = script::ReadWindowText(app, before.target);
   script::PutBlockText(app, before.target);
   if (TextArrived(app, before.target, before.text)) {
