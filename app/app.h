@@ -40,11 +40,15 @@ struct UnattendedRun {
   int timeoutSeconds = 0;   // 0 = wait for a window without limit
   std::string reportPath;   // empty = show the statistics window at the end
   bool messages = false;    // every gesture as window messages, none as mouse input
+  std::string logPath = "";  // empty = no log
 };
 
 // How the program ends; a run's report says which packages did not complete.
 namespace exit_code {
 constexpr int kAllComplete = 0;
+// Every package completed, and Windows must restart to finish an
+// installation (what msiexec returns then: a "soft restart").
+constexpr int kRestartNeeded = 3010;
 constexpr int kIncomplete = 1;      // some packages of the run did not complete
 constexpr int kBadCommandLine = 2;  // nothing was played or recorded
 // Another copy of the program is running, or Windows Installer stayed busy

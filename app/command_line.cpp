@@ -98,6 +98,9 @@ class Parser {
     } else if (IsOption(word, "/REPORT")) {
       Once(seenReport_, "/REPORT");
       run_.options.reportPath = Argument("/REPORT", "файл отчёта");
+    } else if (IsOption(word, "/LOG")) {
+      Once(seenLog_, "/LOG");
+      run_.options.logPath = Argument("/LOG", "файл журнала");
     } else if (IsOption(word, "/MESSAGES")) {
       Once(seenMessages_, "/MESSAGES");
       run_.options.messages = true;
@@ -111,8 +114,8 @@ class Parser {
       if (!PathExists(fs_, run_.target)) Fail("Не найден сценарий или папка: " + run_.target + ".");
       return;
     }
-    if (seenSpeed_ || seenTimeout_ || seenReport_ || seenMessages_) {
-      Fail("Параметры /SPEED, /TIMEOUT, /REPORT и /MESSAGES действуют только вместе с /PLAY.");
+    if (seenSpeed_ || seenTimeout_ || seenReport_ || seenLog_ || seenMessages_) {
+      Fail("Параметры /SPEED, /TIMEOUT, /REPORT, /LOG и /MESSAGES действуют только вместе с /PLAY.");
     } else if (!PathExists(fs_, run_.target)) {
       Fail("Не найдена программа установки: " + run_.target + ".");
     } else if (FileTitleOfPath(run_.scriptPath).empty() ||
@@ -126,7 +129,8 @@ class Parser {
   std::vector<std::string> words_;
   size_t pos_ = 0;
   CommandLineRun run_;
-  bool seenSpeed_ = false, seenTimeout_ = false, seenReport_ = false, seenMessages_ = false;
+  bool seenSpeed_ = false, seenTimeout_ = false, seenReport_ = false, seenLog_ = false,
+       seenMessages_ = false;
 };
 
 }  // namespace
@@ -159,7 +163,7 @@ CommandLineRun ParseRunCommand(const platform::FileSystem& fs, const std::string
 std::string UsageText() {
   return "Использование:\r\n"
          "  orvanta.exe /PLAY <сценарий.ovs или папка> [/SPEED 0|1|2] [/TIMEOUT <секунды>] "
-         "[/REPORT <файл>] [/MESSAGES]\r\n"
+         "[/REPORT <файл>] [/LOG <файл>] [/MESSAGES]\r\n"
          "  orvanta.exe /RECORD <программа установки> <сценарий.ovs>\r\n"
          "  orvanta.exe /ADD <сценарий.ovs>";
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Runs started from the command line with nobody at the keyboard:
-//   /PLAY <script or folder> [/SPEED 0|1|2] [/TIMEOUT <seconds>] [/REPORT <file>] [/MESSAGES]
+//   /PLAY <script or folder> [/SPEED 0|1|2] [/TIMEOUT <seconds>] [/REPORT <file>]
+//         [/LOG <file>] [/MESSAGES]
 //   /RECORD <setup program> <script file>
 // Option names ignore letter case and come in any order. Anything else is
 // left to the /ADD rules of start-up.

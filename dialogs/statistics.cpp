@@ -8,6 +8,13 @@
 namespace dialogs {
 namespace {
 
+std::string HoursMinutesSeconds(long long hours, long long minutes, long long seconds) {
+  return std::to_string(hours) + ":" + text::PadNumber(minutes, 2) + ":" +
+         text::PadNumber(seconds, 2);
+}
+
+}  // namespace
+
 std::string ResultWord(int result) {
   switch (result) {
     case stat_result::kInterrupted:
@@ -17,18 +24,6 @@ std::string ResultWord(int result) {
     default:
       return "NO";
   }
-}
-
-std::string HoursMinutesSeconds(long long hours, long long minutes, long long seconds) {
-  return std::to_string(hours) + ":" + text::PadNumber(minutes, 2) + ":" +
-         text::PadNumber(seconds, 2);
-}
-
-}  // namespace
-
-int StatEntry::Seconds() const {
-  const int difference = endTime - startTime;
-  return difference < 0 ? difference + kSecondsPerDay : difference;
 }
 
 std::string FormatDuration(long long seconds) {
@@ -46,6 +41,7 @@ void Statistics::BeginStatEntry(const std::string& packageName) {
   StatEntry entry;
   entry.name = packageName;
   entry.startTime = entry.endTime = TimeOfDay();
+  startMs_ = system_.AwakeTimeMs();
   entry.duration = FormatDuration(0);
   entries_.push_back(std::move(entry));
 }
@@ -55,6 +51,7 @@ void Statistics::EndStatEntry(int result) {
   StatEntry& entry = entries_.back();
   entry.result = result;
   entry.endTime = TimeOfDay();
+  entry.elapsedMs = std::max(0LL, system_.AwakeTimeMs() - startMs_);
   entry.duration = FormatDuration(entry.Seconds());
 }
 

@@ -24,14 +24,17 @@ constexpr int kSecondsPerDay = 24 * 60 * 60;
 struct StatEntry {
   int result = stat_result::kNotStarted;
   std::string name;      // package name
-  int startTime = 0;     // seconds since midnight
+  int startTime = 0;     // seconds since midnight, as the clock showed
   int endTime = 0;       // seconds since midnight; equals startTime until the entry is closed
-  std::string duration;  // endTime - startTime as FormatDuration text
-  // Whole seconds from start to end. Times carry no date, so an end before
-  // the start means the installation ran across midnight.
-  int Seconds() const;
+  std::string duration;  // Seconds() as FormatDuration text
+  // Elapsed milliseconds from start to end, by a clock that midnight and a
+  // change of the time of day do not move.
+  long long elapsedMs = 0;
+  long long Seconds() const { return elapsedMs / 1000; }
 };
 
+// "ОК", "MB" or "NO", as the statistics window shows a result.
+std::string ResultWord(int result);
 // "1:02:05": hours without padding, wrapped to the day, then two-digit
 // minutes and seconds.
 std::string FormatDuration(long long seconds);
@@ -61,6 +64,7 @@ class Statistics {
 
  private:
   int TimeOfDay() const { return system_.Now().SecondsOfDay(); }
+  long long startMs_ = 0;  // of the last entry, on the elapsed-time clock
   std::string EntryLine(size_t number, const StatEntry& entry, size_t nameWidth) const;
 
   const platform::System& system_;

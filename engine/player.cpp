@@ -4,11 +4,23 @@
 #include "dialogs/frmStat.h"
 #include "engine/drawn_window.h"
 #include "engine/frmStels.h"
+#include "platform/text.h"
 
 namespace engine {
 
 using dialogs::stat_result::kCompleted;
 using dialogs::stat_result::kNotStarted;
+
+namespace {
+
+constexpr const char* kLocateComponent = "Locate";
+constexpr const char* kPressComponent = "Press";
+
+std::string GestureText(script::Gesture gesture) {
+  return gesture == script::Gesture::PlayedByMessages ? "сообщениями окна" : "вводом мыши";
+}
+
+}  // namespace
 
 Player::Player(app::App& app, FrmStels& bar)
     : app_(app),
@@ -57,6 +69,7 @@ void Player::NextDo() {
     // (the block may wait a while for something else first).
     still_.NewBlock();
     waitingSinceMs_ = Now();
+    foundLogged_ = false;
     return;
   }
   bar_.tmrDo.SetEnabled(false);
@@ -119,7 +132,27 @@ void Player::Step(bool reacting) {
   inStepTick_ = false;
 }
 
+std::string Player::BlockText() const {
+  return "блок " + std::to_string(app_.script.blocksRead()) + " из " +
+         std::to_string(app_.script.header().blockCount);
+}
+
+void Player::LogFound(const Located& found) {
+  RunLog& log = results_.log();
+  log.WaitOver();
+  if (foundLogged_) return;
+  foundLogged_ = true;
+  const std::string recorded = DescribePath(app_.script.block.windowPath);
+  if (found.byLikeness) {
+    log.Warning(kLocateComponent, BlockText() + ": окно найдено по сходству: записано " + recorded +
+                                      ", нажато " + found.pressed + ", почему: " + found.why);
+  } else {
+    log.Info(kLocateComponent, BlockText() + ": окно найдено: " + recorded);
+  }
+}
+
 void Player::OnTargetMissing() {
+  results_.log().Waiting("окно, " + BlockText() + ": " + DescribePath(app_.script.block.windowPath));
   pace_.OnMissing();
   bar_.lblAct.SetText("Поиск окна");
   clickWatch_.ReplayIfLost();
@@ -137,6 +170,7 @@ void Player::OnTargetFound(const Located& found, bool reacting) {
   pace_.OnFound();
   if (found.state == Located::State::NotReady) {
     if (reacting) return;
+    results_.log().Waiting("окно готово к вводу, " + BlockText());
     bar_.lblAct.SetText("Выполняется ожидание установки");
     if (TimedOut()) GiveUp("окно не принимает ввод");
     return;
@@ -149,7 +183,11 @@ void Player::OnTargetFound(const Located& found, bool reacting) {
       !foreground_.broughtForward()) {
     return;
   }
-  if (!byMessages && !foreground_.InFront(root)) return;
+  if (!byMessages && !foreground_.InFront(root)) {
+    results_.log().Waiting("окно на переднем плане, " + BlockText());
+    return;
+  }
+  LogFound(found);
   Act(found.window, byMessages, reacting);
 }
 
@@ -159,8 +197,10 @@ void Player::Act(platform::WindowHandle target, bool byMessages, bool reacting) 
   std::optional<DrawnLook> drawn;
   if (IsDrawnSurface(desktop, target, press) &&
       !still_.SettledUnderPointer(desktop, target, press, byMessages, Now(), drawn)) {
+    results_.log().Waiting("неподвижное окно, " + BlockText());
     return;
   }
+  results_.log().WaitOver();
   // What a button's click by window messages (asked for, or the fallback of
   // a desktop that refuses input) must change.
   before_ = BeforeGesture(app_, target, byMessages);
@@ -179,6 +219,9 @@ void Player::OnActed(std::optional<DrawnLook> drawn, bool reacting) {
     return;
   }
   if (before_.gesture == script::Gesture::PlayedByMessages) queue_.NotePlayedByMessages();
+  if (app_.script.block.mouseEvents.size() >= 2) {
+    results_.log().Info(kPressComponent, BlockText() + ": нажатие " + GestureText(before_.gesture));
+  }
   pending_ = ConfirmationFor(app_, before_, std::move(drawn), still_);
   if (!pending_) PutTextAndFinish(target, before_.gesture);
 }
@@ -193,6 +236,7 @@ void Player::OnPressMissed(script::Gesture gesture) {
     foreground_.PressLost();
     return;
   }
+  results_.log().Waiting("окно закрыто другим окном, " + BlockText());
   bar_.lblAct.SetText("Нужное окно закрыто другим приложением");
   foreground_.OnCovered(app_.platform.desktop.RootWindow(before_.target));
   if (TimedOut()) GiveUp("окно закрыто другим окном");
@@ -215,6 +259,8 @@ void Player::Confirm() {
       const int package = queue_.packageNumber();
       const script::Gesture gesture = current->PlayAgain();
       if (package != queue_.packageNumber()) return;
+      results_.log().Warning(kPressComponent, BlockText() + ": нажатие не дало действия, повторено " +
+                                                  GestureText(gesture));
       pending_ = std::move(current);
       if (gesture == script::Gesture::Covered || gesture == script::Gesture::Lost) {
         pending_->NotPlayed();
@@ -223,9 +269,14 @@ void Player::Confirm() {
       return;
     }
     case Verdict::Noted:
-      results_.NoteBlock(outcome.reason, {{"Окно", DescribePath(app_.script.block.windowPath)}});
+      results_.log().Warning(kPressComponent, BlockText() + ": " + outcome.reason);
+      results_.NoteBlock(outcome.reason, {}, {{"Окно", DescribePath(app_.script.block.windowPath)}});
       break;
-    case Verdict::Confirmed: break;
+    case Verdict::Confirmed:
+      results_.log().Info(kPressComponent, BlockText() + (pending_->kind() == Confirmation::Kind::Text
+                                                               ? ": текст прочитан обратно"
+                                                               : ": нажатие подтверждено"));
+      break;
   }
   // A text confirmed ends the block; a gesture confirmed puts the text next.
   const std::unique_ptr<Confirmation> confirmed = std::move(pending_);
@@ -239,7 +290,12 @@ void Player::PutTextAndFinish(platform::WindowHandle target, script::Gesture ges
   BeforePress text = before_;
   text.target = target;
   text.gesture = gesture;
+  const size_t chars = text::CharCount(app_.script.block.blockText);
   pending_ = PutText(app_, std::move(text));
+  // The text itself stays out of the log: it may be a password or a key.
+  if (pending_) {
+    results_.log().Info("Text", BlockText() + ": текст введён, знаков " + std::to_string(chars));
+  }
   if (!pending_) FinishBlock(target, gesture);
 }
 

@@ -88,6 +88,9 @@ class Player : private PackageDriver {
   // be played; a setup whose windows stopped answering is said to hang.
   void GiveUp(const std::string& reason);
   bool SetupEnded() const;  // the followed setup's processes have all ended
+  std::string BlockText() const;  // "блок 2 из 5", for the log
+  // The block's window is found and goes to be played: said in the log once.
+  void LogFound(const Located& found);
   long long Now() const;
 
   app::App& app_;
@@ -108,6 +111,7 @@ class Player : private PackageDriver {
   bool awaitingTick_ = false;    // window events wait for the step timer's next tick
   long long waitingSinceMs_ = 0;  // the current block's start, or the end of a pause
   Located located_;               // the current block's window, as last located
+  bool foundLogged_ = false;      // of the current block
 };
 
 }  // namespace engine

@@ -24,34 +24,85 @@ std::string ScreenshotPath(const std::string& reportPath, size_t line) {
   return base + "-" + std::to_string(line) + ".png";
 }
 
-std::string ReportText(const std::vector<std::string>& statLines,
-                       const std::vector<PackageFailure>& failures,
-                       const std::vector<PackageByMessages>& byMessages,
-                       const std::vector<BlockNote>& blockNotes,
-                       const std::string& reportPath) {
+namespace {
+
+std::string Heading(const std::string& title, const std::string& name, size_t line) {
+  return std::string(kNewLine) + title + ": " + name + " (строка " + std::to_string(line) + ")" +
+         kNewLine;
+}
+
+std::string Field(const std::string& label, const std::string& value) {
+  return "  " + label + ": " + value + kNewLine;
+}
+
+std::string NoteText(const BlockNote& note) {
+  std::string out = Heading(note.heading, note.name, note.line);
+  const std::string of = " из " + std::to_string(note.blockCount);
+  if (note.blocks.size() == 1) {
+    out += Field("Блок", std::to_string(note.blocks[0].number) + of);
+    for (const auto& [label, value] : note.blocks[0].fields) out += Field(label, value);
+    for (const auto& [label, value] : note.shared) out += Field(label, value);
+    return out;
+  }
+  std::string numbers;
+  for (const BlockNote::Block& block : note.blocks) {
+    numbers += (numbers.empty() ? "" : ", ") + std::to_string(block.number);
+  }
+  out += Field("Блоки", numbers + of);
+  for (const auto& [label, value] : note.shared) out += Field(label, value);
+  for (const BlockNote::Block& block : note.blocks) {
+    for (const auto& [label, value] : block.fields) {
+      out += Field("Блок " + std::to_string(block.number) + ". " + label, value);
+    }
+  }
+  return out;
+}
+
+// What the setup left: said for every package played to its end, and for
+// another one when its setup changed something.
+std::string ResultText(const PackageResult& result) {
+  const PackageOutcome& o = result.outcome;
+  const bool codeToSay = o.exitCode && *o.exitCode != 0;
+  const bool changed = !o.installed.empty() || !o.updated.empty();
+  if (!result.completed && !changed && !codeToSay && !o.restartNeeded) return {};
+  std::string out = Heading("Итог установки", result.name, result.line);
+  for (const InstalledProgram& program : o.installed) {
+    out += Field("Установлено", ProgramText(program));
+  }
+  for (size_t i = 0; i < o.updated.size(); ++i) {
+    const std::string& from = o.updatedFrom[i];
+    out += Field("Обновлено", ProgramText(o.updated[i]) + (from.empty() ? "" : ", было " + from));
+  }
+  if (!changed) out += std::string("  ") + kNothingListed + kNewLine;
+  if (codeToSay) out += Field("Код завершения программы установки", std::to_string(*o.exitCode));
+  if (o.restartNeeded) out += std::string("  Требуется перезагрузка") + kNewLine;
+  return out;
+}
+
+}  // namespace
+
+std::string ReportText(const ReportParts& parts, const std::string& reportPath) {
   std::string out;
-  for (const std::string& line : statLines) out += line + kNewLine;
-  for (const PackageByMessages& p : byMessages) {
+  for (const std::string& line : parts.statLines) out += line + kNewLine;
+  for (const PackageByMessages& p : parts.byMessages) {
     out += kNewLine;
     out += "Воспроизведено сообщениями окон: " + p.name + " (строка " + std::to_string(p.line) +
            ")" + kNewLine;
   }
-  for (const BlockNote& b : blockNotes) {
-    out += kNewLine;
-    out += b.heading + ": " + b.name + " (строка " + std::to_string(b.line) + ")" + kNewLine;
-    out += "  Блок: " + std::to_string(b.block) + " из " + std::to_string(b.blockCount) + kNewLine;
-    for (const auto& [label, value] : b.fields) out += "  " + label + ": " + value + kNewLine;
+  for (const BlockNote& note : parts.blockNotes) out += NoteText(note);
+  bool restart = false;
+  for (const PackageResult& result : parts.packageResults) {
+    out += ResultText(result);
+    restart = restart || result.outcome.restartNeeded;
   }
-  for (const PackageFailure& f : failures) {
-    out += kNewLine;
-    out += "Не завершено: " + f.name + " (строка " + std::to_string(f.line) + ")" + kNewLine;
-    out += "  Блок: " + std::to_string(f.block) + " из " + std::to_string(f.blockCount) + kNewLine;
-    if (!f.windowPath.empty()) out += "  Окно: " + f.windowPath + kNewLine;
-    out += "  Причина: " + f.reason + kNewLine;
-    if (f.screenshot) {
-      out += "  Снимок экрана: " + FileNameOf(ScreenshotPath(reportPath, f.line)) + kNewLine;
-    }
+  for (const PackageFailure& f : parts.failures) {
+    out += Heading("Не завершено", f.name, f.line);
+    out += Field("Блок", std::to_string(f.block) + " из " + std::to_string(f.blockCount));
+    if (!f.windowPath.empty()) out += Field("Окно", f.windowPath);
+    out += Field("Причина", f.reason);
+    if (f.screenshot) out += Field("Снимок экрана", FileNameOf(ScreenshotPath(reportPath, f.line)));
   }
+  if (restart) out += std::string(kNewLine) + "Требуется перезагрузка" + kNewLine;
   return out;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The report of an unattended run: the statistics window's lines, the
 // packages played by window messages, the blocks worth a note (found by
-// likeness, pressed without effect), then for each package that did not
-// complete where it stopped and why, with a screenshot of that moment
-// beside the report.
+// likeness, pressed without effect), what each package's setup installed,
+// then for each package that did not complete where it stopped and why,
+// with a screenshot of that moment beside the report, and at the end
+// whether Windows must restart.
 #include <string>
 #include <vector>
 
@@ -15,11 +16,15 @@ class App;
 
 namespace engine {
 
-std::string ReportText(const std::vector<std::string>& statLines,
-                       const std::vector<PackageFailure>& failures,
-                       const std::vector<PackageByMessages>& byMessages,
-                       const std::vector<BlockNote>& blockNotes,
-                       const std::string& reportPath);
+struct ReportParts {
+  std::vector<std::string> statLines;
+  const std::vector<PackageFailure>& failures;
+  const std::vector<PackageByMessages>& byMessages;
+  const std::vector<BlockNote>& blockNotes;
+  const std::vector<PackageResult>& packageResults;
+};
+
+std::string ReportText(const ReportParts& parts, const std::string& reportPath);
 // "C:\Logs\run.txt" and line 2 give "C:\Logs\run-2.png".
 std::string ScreenshotPath(const std::string& reportPath, size_t line);
 bool SaveScreenshot(app::App& app, const std::string& path);

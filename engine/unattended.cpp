@@ -2,6 +2,7 @@
 
 #include "app/paths.h"
 #include "engine/frmStels.h"
+#include "engine/play/run_log.h"
 #include "engine/run_report.h"
 #include "library/library_order.h"
 #include "script/save_script.h"
@@ -48,6 +49,14 @@ bool StartCommandLineRun(app::App& app, const app::CommandLineRun& run) {
     app.scriptFolder = app::FolderOfPath(run.scriptPath);
     app.pendingPackage = {run.target, app::FileTitleOfPath(run.scriptPath), "", ""};
   } else {
+    // Nothing is played for a run whose results would be lost.
+    const app::UnattendedRun& options = run.options;
+    if (!options.reportPath.empty() && !WriteReport(app, options.reportPath, "")) {
+      return Refuse(app, run, "Не удаётся записать файл отчёта: " + options.reportPath + ".");
+    }
+    if (!options.logPath.empty() && !RunLog::Prepare(app.platform.files, options.logPath)) {
+      return Refuse(app, run, "Не удаётся записать файл журнала: " + options.logPath + ".");
+    }
     app.playQueue = PlayQueue(app, run.target);
     if (app.playQueue.size() < 2) {
       return Refuse(app, run, "В папке " + run.target + " нет сценариев.");

@@ -81,11 +81,19 @@ int Build(stdio::StdFileSystem& fs, const std::string& textPath, const std::stri
 class NoRegistry : public platform::Registry {
  public:
   std::optional<platform::RegistryValue> ReadValue(platform::RegistryRoot, const std::string&,
-                                                   const std::string&) const override {
+                                                   const std::string&,
+                                                   platform::RegistryView) const override {
     return std::nullopt;
+  }
+  std::vector<std::string> SubkeyNames(platform::RegistryRoot, const std::string&,
+                                       platform::RegistryView) const override {
+    return {};
   }
   bool WriteString(platform::RegistryRoot, const std::string&, const std::string&,
                    const std::string&) override {
+    return false;
+  }
+  bool DeleteValue(platform::RegistryRoot, const std::string&, const std::string&) override {
     return false;
   }
 };

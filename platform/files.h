@@ -37,6 +37,9 @@ class FileSystem {
   // Creates or truncates the file and writes all bytes. False on any failure;
   // a failure part-way may leave a partial file, as a real disk would.
   virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
+  // Adds the bytes at the end of the file, creating it when missing; what
+  // was written before stays as it is.
+  virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
   // Renames; fails when the target exists (MoveFile).
   virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
   // Renames over an existing target in one step (MoveFileEx with replace).

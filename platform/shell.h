@@ -2,6 +2,7 @@
 // Starting programs and documents through the shell.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/desktop.h"
@@ -30,6 +31,9 @@ class Process {
   virtual bool FollowsTree() const = 0;
   // Ends the process and every process of its tree.
   virtual void Terminate() = 0;
+  // The code the started process itself ended with (the setup's result;
+  // its tree may run on); none while it runs, or when Terminate ended it.
+  virtual std::optional<unsigned long> ExitCode() const = 0;
   // Whether the process of that id is this one or one of its tree.
   virtual bool Owns(unsigned processId) const = 0;
   // A count that grows while the tree works: processor milliseconds, and
@@ -50,6 +54,7 @@ struct Launched {
   // Null when the shell started no process of its own (a document handed
   // to a program that runs already) or kNoCloseProcess was not asked for.
   std::unique_ptr<Process> process;
+  unsigned long error = 0;  // the system's error code when not started; 0 when unknown
 };
 
 class Shell {
@@ -64,9 +69,10 @@ class Shell {
   // A program to be followed from its first instruction: started suspended,
   // put into a job, then let run, so that no process it starts escapes the
   // job (one that asks to break away may). A Windows Installer package is
-  // started the same way through msiexec; a file that is no program goes
-  // through the shell as Launch does. Always hands back the process when
-  // one was started.
+  // started the same way through the system folder's msiexec. A file that
+  // is no program, and a program that Windows says must be elevated, go
+  // through the shell as Launch does; any other failure to start is
+  // returned as it is. Always hands back the process when one was started.
   virtual Launched LaunchFollowed(const LaunchRequest& request) = 0;
   // True while a mutex of that name exists in any process (Windows Installer
   // holds "Global\\_MSIExecute" while it installs).

@@ -7,6 +7,10 @@ namespace platform {
 struct LocalTime {
   int year = 2000, month = 1, day = 1;
   int hour = 0, minute = 0, second = 0;
+  int millisecond = 0;
+  // Minutes to add to this time to get UTC (the Windows time zone bias,
+  // summer time included): -180 in Moscow.
+  int utcBiasMinutes = 0;
   int SecondsOfDay() const { return hour * 3600 + minute * 60 + second; }
 };
 
@@ -24,6 +28,7 @@ class System {
   virtual int ScreenWidth() const = 0;              // physical pixels
   virtual int ScreenHeight() const = 0;
   virtual LocalTime Now() const = 0;
+  virtual unsigned ThreadId() const = 0;  // of the calling thread
   // Milliseconds the machine has been awake: a clock that only moves forward
   // and stands still while the machine sleeps, so that a wait measured on it
   // does not run out during a sleep.

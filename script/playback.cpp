@@ -227,7 +227,8 @@ int AbsoluteCoordinate(int pixel, int screenPixels) {
   return static_cast<int>(std::clamp<long long>(units, 0, kUnits - 1));
 }
 
-bool StartScript(app::App& app, const std::string& path, StartFailure* why) {
+bool StartScript(app::App& app, const std::string& path, StartFailure* why,
+                 unsigned long* launchError) {
   const platform::FileSystem& files = app.platform.files;
   ScriptBuffer& script = app.script;
   const auto fail = [&](StartFailure failure) {
@@ -242,7 +243,10 @@ bool StartScript(app::App& app, const std::string& path, StartFailure* why) {
   if (!app::PathExists(files, program)) return fail(StartFailure::ProgramMissing);
   app.pendingPackage.parameters = script.ReadParameters();
   platform::Launched launched = LaunchProgram(app, program, app.pendingPackage.parameters);
-  if (!launched.started) return fail(StartFailure::LaunchFailed);
+  if (!launched.started) {
+    if (launchError) *launchError = launched.error;
+    return fail(StartFailure::LaunchFailed);
+  }
   // No wait for the setup to take input: a loader never does, and the first
   // block waits for its window, ready and answering, as every block does.
   app.setupProcess = std::move(launched.process);

@@ -32,7 +32,9 @@ enum class StartFailure {
 // (kept in App::setupProcess, followed from its first instruction) and hands over to the control bar's NextDo. Every failure stops tmrDo, starts
 // tmrExit and closes the statistics entry with result 0 (and says why in
 // `why` when given); true on success.
-bool StartScript(app::App& app, const std::string& path, StartFailure* why = nullptr);
+// `launchError`: the system's code when the program could not be started.
+bool StartScript(app::App& app, const std::string& path, StartFailure* why = nullptr,
+                 unsigned long* launchError = nullptr);
 // Starts the program, owned by the control bar, in its own folder, with no
 // security warning or error box that would wait for a user, in a job from
 // its first instruction. The result says whether it started and holds its

@@ -17,6 +17,8 @@ using dialogs::stat_result::kCompleted;
 using dialogs::stat_result::kInterrupted;
 using dialogs::stat_result::kNotStarted;
 
+constexpr const char* kQueueComponent = "Queue";
+
 // How long the next package waits for the previous setup's processes.
 constexpr long long kPreviousSetupWaitMs = 60000;
 // Exists while Windows Installer installs; another MSI package started then
@@ -39,7 +41,12 @@ std::string StartFailureText(script::StartFailure failure) {
 
 RunQueue::RunQueue(app::App& app, FrmStels& bar, RunResults& results, SetupActivity& activity,
                    PackageDriver& driver)
-    : app_(app), bar_(bar), results_(results), activity_(activity), driver_(driver) {}
+    : app_(app),
+      bar_(bar),
+      results_(results),
+      activity_(activity),
+      driver_(driver),
+      outcome_(app.platform.registry) {}
 
 RunQueue::~RunQueue() = default;
 
@@ -49,6 +56,7 @@ void RunQueue::Reset() {
   queueIndex_ = 0;
   paused_ = advancePending_ = advanceSoon_ = packageOpen_ = packageByMessages_ = false;
   previousWaitSinceMs_ = -1;
+  outcome_.Forget();
 }
 
 int RunQueue::QueueSize() const {
@@ -68,6 +76,10 @@ void RunQueue::Start(int speedIndex) {
   bar_.lblAct.SetText("Чтение файла \r\n" + app_.currentScriptPath);
   app_.currentScriptPath.clear();
   queueIndex_ = 0;
+  if (app_.unattended) results_.log().Open(app_.unattended->logPath);
+  results_.log().Info(kQueueComponent, "Запуск: пакетов " + std::to_string(QueueSize()) +
+                                           ", скорость " + std::to_string(speedIndex) +
+                                           ", срок ожидания " + TimeoutText());
   StartAdvance();
   guard_ = std::make_unique<MachineGuard>(app_.platform, bar_);
   watch_ = app_.platform.desktop.WatchWindows(
@@ -86,8 +98,9 @@ void RunQueue::OnAdvanceTick() {
   }
   // The position in the queue, not the path, says which script comes next,
   // so a queue that names one script twice still ends.
-  if (queueIndex_ < QueueSize()) {
-    if (WaitForPreviousSetup()) return;
+  const bool nextFollows = queueIndex_ < QueueSize();
+  if (WaitForPreviousSetup(nextFollows)) return;
+  if (nextFollows) {
     StartNextScript();
   } else {
     FinishQueue();
@@ -125,21 +138,32 @@ void RunQueue::StartNextScript() {
   bar_.lblCaption.SetText(CurrentName());
   activity_.BeginPackage();
   driver_.OnPackageStarted();
+  results_.log().Info(kQueueComponent, "Пакет " + std::to_string(queueIndex_) + " из " +
+                                           std::to_string(QueueSize()) + ": " + CurrentName() +
+                                           " (" + app_.currentScriptPath + ")");
+  outcome_.Begin();
   script::StartFailure why = script::StartFailure::None;
-  if (!script::StartScript(app_, app_.currentScriptPath, &why)) {
+  unsigned long launchError = 0;
+  if (!script::StartScript(app_, app_.currentScriptPath, &why, &launchError)) {
     // The entry is closed already, with result 0. A script that could not be
     // read has no blocks to count: the buffer still holds the one before.
     const bool read = why != script::StartFailure::ScriptMissing &&
                       why != script::StartFailure::ScriptDamaged;
-    results_.RecordFailure(StartFailureText(why), /*withWindow=*/false, read);
+    std::string reason = StartFailureText(why);
+    if (launchError != 0) reason += " (ошибка " + std::to_string(launchError) + ")";
+    results_.RecordFailure(reason, /*withWindow=*/false, read);
+    outcome_.Forget();
     packageOpen_ = false;
     SaveUnfinished();
+    return;
   }
+  results_.log().Info(kQueueComponent, "Программа установки запущена: " +
+                                           app_.Expand(app_.script.ReadProgramPath()));
 }
 
-bool RunQueue::WaitForPreviousSetup() {
+bool RunQueue::WaitForPreviousSetup(bool nextFollows) {
   const bool setupRuns = app_.setupProcess && app_.setupProcess->Running();
-  const bool installerBusy = app_.platform.shell.MutexExists(kInstallerMutex);
+  const bool installerBusy = nextFollows && app_.platform.shell.MutexExists(kInstallerMutex);
   const long long now = app_.platform.system.AwakeTimeMs();
   if (previousWaitSinceMs_ < 0) {
     previousWaitSinceMs_ = now;
@@ -148,19 +172,32 @@ bool RunQueue::WaitForPreviousSetup() {
   const bool minutePassed = now - previousWaitSinceMs_ >= kPreviousSetupWaitMs;
   // A setup left running is waited for a minute at most; Windows Installer
   // as long as it works: a package started while it is busy fails at once.
-  if (!installerBusy && (!setupRuns || minutePassed)) {
+  const bool setupDone = !setupRuns || minutePassed;
+  if (setupDone) ConcludePackage();
+  if (!installerBusy && setupDone) {
     previousWaitSinceMs_ = -1;
+    results_.log().WaitOver();
     app_.setupProcess.reset();  // what still runs now is no longer this run's concern
     return false;
   }
   if (installerBusy && InstallerWaitRanOut()) {
     previousWaitSinceMs_ = -1;
+    results_.log().WaitOver();
     SkipNextScript("Windows Installer занят другой установкой");
     return true;
   }
-  bar_.lblAct.SetText("Ожидание завершения предыдущей установки");
+  results_.log().Waiting(setupDone ? "Windows Installer занят другой установкой"
+                                   : "завершение программы установки");
+  bar_.lblAct.SetText(nextFollows ? "Ожидание завершения предыдущей установки"
+                                  : "Ожидание завершения установки");
   StartAdvance();  // at the fast speed it asks again soon
   return true;
+}
+
+void RunQueue::ConcludePackage() {
+  if (!outcome_.open()) return;
+  results_.RecordOutcome(outcome_.Conclude(app_.setupProcess.get()));
+  SaveUnfinished();
 }
 
 // By the rule of the time-out: from the later of the wait's start and the
@@ -221,6 +258,8 @@ void RunQueue::Next() {
   bar_.tmrDo.SetEnabled(false);
   StartAdvance();
   EndPackage(kInterrupted, "прервано пользователем", /*withWindow=*/true);
+  ConcludePackage();
+  previousWaitSinceMs_ = -1;
   app_.setupProcess.reset();  // left running: the next script starts at once
 }
 
@@ -232,6 +271,7 @@ void RunQueue::Stop() {
   bar_.Timer1.SetEnabled(false);
   bar_.Hide();
   EndPackage(kInterrupted, "прервано пользователем", /*withWindow=*/true);
+  ConcludePackage();
   // A stop between two packages leaves every package so far completed, and
   // the rest of the queue never started: no success.
   results_.Finish(QueueSize() - queueIndex_);
@@ -243,6 +283,7 @@ void RunQueue::OnSessionEnd() {
   bar_.tmrDo.SetEnabled(false);
   bar_.tmrExit.SetEnabled(false);
   EndPackage(kInterrupted, "сеанс Windows завершён", /*withWindow=*/false);
+  ConcludePackage();
   const int notStarted = QueueSize() - queueIndex_;
   results_.Save(notStarted > 0 ? "Сеанс Windows завершён: не начато пакетов - " +
                                      std::to_string(notStarted)
@@ -256,10 +297,18 @@ void RunQueue::EndPackage(int result, const std::string& reason, bool withWindow
   ++packageNumber_;
   driver_.OnPackageEnded();
   app_.statistics.EndStatEntry(result);
+  results_.log().Info(kQueueComponent, "Пакет " + CurrentName() + " закончен: " +
+                                           dialogs::ResultWord(result) +
+                                           ", " + app_.statistics.entries().back().duration);
   if (packageByMessages_) results_.NotePlayedByMessages();
   packageByMessages_ = false;
   if (result != kCompleted) results_.RecordFailure(reason, withWindow);
   SaveUnfinished();
+}
+
+std::string RunQueue::TimeoutText() const {
+  const int seconds = app_.unattended ? app_.unattended->timeoutSeconds : 0;
+  return seconds > 0 ? std::to_string(seconds) + " с" : "без предела";
 }
 
 void RunQueue::SaveUnfinished() const { results_.Save(results_.UnfinishedLine(QueueSize())); }

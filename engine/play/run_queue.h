@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/play/package_outcome.h"
 #include "platform/desktop.h"
 
 namespace app {
@@ -71,18 +72,24 @@ class RunQueue {
   void StartNextScript();
   // True while the previous setup's processes run (a minute at most) or
   // Windows Installer is busy: the advance timer then asks again.
-  bool WaitForPreviousSetup();
+  // With `nextFollows` false (after the last package) only the setup is
+  // waited for. The package's outcome is taken once its setup has ended.
+  bool WaitForPreviousSetup(bool nextFollows);
+  // What the last package's setup did, into the results; once per package.
+  void ConcludePackage();
   bool InstallerWaitRanOut();
   void SkipNextScript(const std::string& reason);
   void OpenEntry();
   void FinishQueue();
   void SaveUnfinished() const;
+  std::string TimeoutText() const;
 
   app::App& app_;
   FrmStels& bar_;
   RunResults& results_;
   SetupActivity& activity_;
   PackageDriver& driver_;
+  OutcomeWatch outcome_;
   std::unique_ptr<MachineGuard> guard_;
   std::unique_ptr<platform::WindowWatch> watch_;
   int speedIndex_ = 2;

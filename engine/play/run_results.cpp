@@ -10,7 +10,16 @@
 
 namespace engine {
 
+namespace {
+
+constexpr const char* kResultComponent = "Result";
+
+}  // namespace
+
+RunResults::RunResults(app::App& app) : app_(app), log_(app.platform.files, app.platform.system) {}
+
 void RunResults::Clear() {
+  packageResults_.clear();
   failures_.clear();
   byMessages_.clear();
   blockNotes_.clear();
@@ -24,11 +33,14 @@ void RunResults::RecordFailure(const std::string& reason, bool withWindow, bool 
   failure.name = CurrentName();
   if (scriptRead) {
     failure.blockCount = script.header().blockCount;
-    failure.block = script.blocksRead();
+    // Past the last block once every block was played.
+    failure.block = std::min(script.blocksRead(), failure.blockCount);
   }
   if (withWindow) failure.windowPath = DescribePath(script.block.windowPath);
   failure.reason = reason;
   failure.tryLater = tryLater;
+  log_.Error(kResultComponent, "Не завершено: " + failure.name + ": " + reason +
+                                   (failure.windowPath.empty() ? "" : "; окно " + failure.windowPath));
   if (ReportWanted()) {
     failure.screenshot =
         SaveScreenshot(app_, ScreenshotPath(app_.unattended->reportPath, failure.line));
@@ -36,17 +48,55 @@ void RunResults::RecordFailure(const std::string& reason, bool withWindow, bool 
   failures_.push_back(std::move(failure));
 }
 
-void RunResults::NoteBlock(const std::string& heading,
-                           std::vector<std::pair<std::string, std::string>> fields) {
-  blockNotes_.push_back({heading, app_.statistics.entries().size(), CurrentName(),
-                         app_.script.blocksRead(), app_.script.header().blockCount,
-                         std::move(fields)});
+void RunResults::NoteBlock(const std::string& heading, NoteFields shared, NoteFields perBlock) {
+  const size_t line = app_.statistics.entries().size();
+  const BlockNote::Block block{app_.script.blocksRead(), std::move(perBlock)};
+  for (BlockNote& note : blockNotes_) {
+    if (note.line == line && note.heading == heading && note.shared == shared) {
+      note.blocks.push_back(block);
+      return;
+    }
+  }
+  blockNotes_.push_back({heading, line, CurrentName(), app_.script.header().blockCount,
+                         std::move(shared), {block}});
 }
 
 void RunResults::NoteFoundByLikeness(const std::string& pressed, const std::string& why) {
-  NoteBlock("Окно найдено по сходству", {{"Записано", DescribePath(app_.script.block.windowPath)},
-                                         {"Нажато", pressed},
-                                         {"Почему", why}});
+  NoteBlock("Окно найдено по сходству", {{"Почему", why}},
+            {{"Записано", DescribePath(app_.script.block.windowPath)}, {"Нажато", pressed}});
+}
+
+void RunResults::RecordOutcome(const PackageOutcome& outcome) {
+  const auto& entries = app_.statistics.entries();
+  if (entries.empty()) return;
+  PackageResult result{entries.size(), CurrentName(),
+                       entries.back().result == dialogs::stat_result::kCompleted, outcome};
+  for (const InstalledProgram& program : outcome.installed) {
+    log_.Info(kResultComponent, "Установлено: " + ProgramText(program));
+  }
+  for (const InstalledProgram& program : outcome.updated) {
+    log_.Info(kResultComponent, "Обновлено: " + ProgramText(program));
+  }
+  if (result.completed && outcome.installed.empty() && outcome.updated.empty()) {
+    log_.Info(kResultComponent, kNothingListed);
+  }
+  if (outcome.exitCode) {
+    log_.Info(kResultComponent, "Программа установки завершилась с кодом " +
+                                    std::to_string(*outcome.exitCode));
+  }
+  if (outcome.restartNeeded) log_.Warning(kResultComponent, "Требуется перезагрузка");
+  if (result.completed && !outcome.ExitSaysSuccess()) {
+    result.completed = false;
+    app_.statistics.EndStatEntry(dialogs::stat_result::kNotStarted);
+    RecordFailure("программа установки завершилась с кодом " + std::to_string(*outcome.exitCode),
+                  /*withWindow=*/false);
+  }
+  packageResults_.push_back(std::move(result));
+}
+
+bool RunResults::restartNeeded() const {
+  return std::any_of(packageResults_.begin(), packageResults_.end(),
+                     [](const PackageResult& p) { return p.outcome.restartNeeded; });
 }
 
 void RunResults::NotePlayedByMessages() {
@@ -56,7 +106,9 @@ void RunResults::NotePlayedByMessages() {
 void RunResults::Save(const std::string& closingLine) const {
   if (!ReportWanted()) return;
   const std::string& path = app_.unattended->reportPath;
-  std::string text = ReportText(app_.statistics.StatLines(), failures_, byMessages_, blockNotes_, path);
+  std::string text = ReportText({app_.statistics.StatLines(), failures_, byMessages_, blockNotes_,
+                                 packageResults_},
+                                path);
   if (!closingLine.empty()) text += (text.empty() ? "" : "\r\n") + closingLine + "\r\n";
   WriteReport(app_, path, text);
 }
@@ -68,7 +120,9 @@ std::string RunResults::UnfinishedLine(int queueSize) const {
 
 void RunResults::Finish(int notStarted) {
   // The exit code tells a deploying tool the result, with or without a report.
-  if (app_.unattended) app_.platform.ui.SetExitCode(ExitCode(notStarted));
+  const int code = ExitCode(notStarted);
+  if (app_.unattended) app_.platform.ui.SetExitCode(code);
+  log_.Info("Run", "Запуск окончен, код завершения " + std::to_string(code));
   if (!ReportWanted()) {
     dialogs::ShowStatistics(app_, nullptr);
     return;
@@ -78,7 +132,9 @@ void RunResults::Finish(int notStarted) {
 }
 
 int RunResults::ExitCode(int notStarted) const {
-  if (AllCompleted() && notStarted == 0) return app::exit_code::kAllComplete;
+  if (AllCompleted() && notStarted == 0) {
+    return restartNeeded() ? app::exit_code::kRestartNeeded : app::exit_code::kAllComplete;
+  }
   const bool onlyTurnsMissed =
       notStarted == 0 && !failures_.empty() &&
       std::all_of(failures_.begin(), failures_.end(),

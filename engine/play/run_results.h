@@ -6,6 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "engine/play/package_outcome.h"
+#include "engine/play/run_log.h"
+
 namespace app {
 class App;
 }
@@ -30,20 +33,37 @@ struct PackageByMessages {
   std::string name;
 };
 
-// A block the report names even when its package completes: its window was
-// found by likeness (a setup's next version), or its press changed nothing
-// in a window that draws its own controls.
+using NoteFields = std::vector<std::pair<std::string, std::string>>;  // label, value
+
+// Blocks the report names even when their package completes: their window
+// was found by likeness (a setup's next version), or their press changed
+// nothing in a window that draws its own controls. Blocks of a package with
+// the same heading and the same shared fields (the same reason) make one
+// note.
 struct BlockNote {
   std::string heading;  // "Окно найдено по сходству"
   size_t line = 0;      // of the statistics list
   std::string name;
-  int block = 0, blockCount = 0;
-  std::vector<std::pair<std::string, std::string>> fields;  // label, value
+  int blockCount = 0;
+  NoteFields shared;    // the same for every block of the note
+  struct Block {
+    int number = 0;
+    NoteFields fields;
+  };
+  std::vector<Block> blocks;
+};
+
+// What a package's setup left on the machine.
+struct PackageResult {
+  size_t line = 0;
+  std::string name;
+  bool completed = false;  // every block was played
+  PackageOutcome outcome;
 };
 
 class RunResults {
  public:
-  explicit RunResults(app::App& app) : app_(app) {}
+  explicit RunResults(app::App& app);
 
   void Clear();
   // The package of the statistics' last entry did not complete; with a
@@ -51,8 +71,11 @@ class RunResults {
   // block's window is named; `scriptRead`: its blocks can be counted.
   void RecordFailure(const std::string& reason, bool withWindow, bool scriptRead = true,
                      bool tryLater = false);
-  void NoteBlock(const std::string& heading,
-                 std::vector<std::pair<std::string, std::string>> fields);
+  void NoteBlock(const std::string& heading, NoteFields shared, NoteFields perBlock = {});
+  // The open package's setup has ended (or is no longer waited for): what it
+  // installed, its code and restart. A package whose blocks were all played
+  // but whose setup returned a code of failure does not complete.
+  void RecordOutcome(const PackageOutcome& outcome);
   void NotePlayedByMessages();
   // The current block's window was found by likeness: what was pressed, and why.
   void NoteFoundByLikeness(const std::string& pressed, const std::string& why);
@@ -69,6 +92,8 @@ class RunResults {
   void Finish(int notStarted);
 
   const std::vector<PackageFailure>& failures() const { return failures_; }
+  RunLog& log() { return log_; }
+  bool restartNeeded() const;
 
  private:
   int ExitCode(int notStarted) const;
@@ -77,7 +102,9 @@ class RunResults {
   std::string CurrentName() const;
 
   app::App& app_;
+  RunLog log_;
   std::vector<PackageFailure> failures_;
+  std::vector<PackageResult> packageResults_;
   std::vector<PackageByMessages> byMessages_;
   std::vector<BlockNote> blockNotes_;
 };

@@ -206,6 +206,12 @@ bool SimFileSystem::WriteFile(const std::string& path, const std::string& bytes)
   return true;
 }
 
+bool SimFileSystem::AppendFile(const std::string& path, const std::string& bytes) {
+  const Node* existing = Find(path);
+  if (!existing) return WriteFile(path, bytes);
+  return WriteFile(path, existing->data + bytes);
+}
+
 bool SimFileSystem::MoveFile(const std::string& from, const std::string& to) {
   const std::string fromKey = Key(from), toKey = Key(to);
   if (TakeDenial() || !nodes_.count(fromKey) || !WritableDrive(toKey) || !ParentIsFolder(toKey)) {

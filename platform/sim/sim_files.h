@@ -44,6 +44,7 @@ class SimFileSystem : public platform::FileSystem {
   std::optional<platform::FileAttributes> Attributes(const std::string& path) const override;
   std::optional<std::string> ReadFile(const std::string& path) const override;
   bool WriteFile(const std::string& path, const std::string& bytes) override;
+  bool AppendFile(const std::string& path, const std::string& bytes) override;
   bool MoveFile(const std::string& from, const std::string& to) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;

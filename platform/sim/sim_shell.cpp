@@ -31,6 +31,13 @@ class SimShell::FollowedProcess : public platform::Process {
     auto it = shell_.processes_.find(id);
     return job_ != 0 && it != shell_.processes_.end() && it->second.job == job_;
   }
+  std::optional<unsigned long> ExitCode() const override {
+    auto it = shell_.processes_.find(process_);
+    if (it == shell_.processes_.end() || it->second.running || it->second.terminated) {
+      return std::nullopt;
+    }
+    return it->second.exitCode;
+  }
   unsigned long long WorkDone() const override {
     auto it = shell_.jobWork_.find(job_);
     return job_ != 0 && it != shell_.jobWork_.end() ? it->second : 0;
@@ -75,9 +82,11 @@ int SimShell::StartChild(int parent, const std::string& path, const std::string&
   return NewProcess(path, parameters, "", job);
 }
 
-void SimShell::ExitProcess(int process) {
+void SimShell::ExitProcess(int process, unsigned long exitCode) {
   auto it = processes_.find(process);
-  if (it != processes_.end()) it->second.running = false;
+  if (it == processes_.end() || !it->second.running) return;
+  it->second.running = false;
+  it->second.exitCode = exitCode;
 }
 
 void SimShell::OnTerminate(int process, std::function<void()> onTerminate) {
@@ -107,6 +116,7 @@ void SimShell::Terminate(int process) {
   auto it = processes_.find(process);
   if (it == processes_.end() || !it->second.running) return;
   it->second.running = false;
+  it->second.terminated = true;
   ++terminations;
   if (it->second.onTerminate) it->second.onTerminate();
 }
@@ -145,12 +155,15 @@ platform::Launched SimShell::Start(const platform::LaunchRequest& request, bool 
   launches.push_back({request.owner, "open", request.file, request.parameters, request.directory,
                       request.showCommand, request.mask});
   const bool failed = failWith != 0 || !files_.Exists(request.file);
+  const long failure = failWith != 0 ? failWith : kFileNotFound;
   failWith = 0;
   if (failed) {
     if (!(request.mask & platform::see::kFlagNoUi)) {
       throw Hung("the shell's error box waits for an answer: " + request.file);
     }
-    return {};
+    platform::Launched none;
+    none.error = static_cast<unsigned long>(failure);
+    return none;
   }
   CheckZone(request.file, request.mask);
   const int job = refuseJobs ? 0 : nextJob_++;

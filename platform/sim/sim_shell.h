@@ -59,7 +59,8 @@ class SimShell : public platform::Shell {
   // in the accounting of the job it belongs to while it does it.
   int StartChild(int parent, const std::string& path, const std::string& parameters,
                  bool breakaway = false);  // 0 when the file is missing
-  void ExitProcess(int process);
+  // The process ends by itself, with this code (what GetExitCodeProcess gives).
+  void ExitProcess(int process, unsigned long exitCode = 0);
   // What ending the process from outside takes with it (its windows).
   void OnTerminate(int process, std::function<void()> onTerminate);
   bool ProcessRunning(int process) const;
@@ -83,6 +84,8 @@ class SimShell : public platform::Shell {
   struct Proc {
     int job = 0;  // 0: none
     bool running = true;
+    bool terminated = false;  // ended from outside
+    unsigned long exitCode = 0;
     std::function<void()> onTerminate;
   };
   // `jobFirst`: the process is in `job` before it runs; otherwise it is put

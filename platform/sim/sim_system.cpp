@@ -12,6 +12,7 @@ int DaysInMonth(int year, int month) {
 }  // namespace
 
 void SimSystem::AdvanceSeconds(int seconds) {
+  advancedMs += seconds * 1000LL;
   long long total = now.SecondsOfDay() + static_cast<long long>(seconds);
   long long days = total / 86400;
   total %= 86400;

@@ -20,6 +20,8 @@ class SimSystem : public platform::System {
   const long long* clockMs = nullptr;  // the virtual clock of the toolkit
   int instanceClaims = 0;
 
+  // Time passes: the clock of the day and the elapsed time move on. (A
+  // change of the time of day alone is an assignment to `now`.)
   void AdvanceSeconds(int seconds);
 
   std::string UserName() const override { return userName; }
@@ -31,10 +33,14 @@ class SimSystem : public platform::System {
   int ScreenWidth() const override { return screenWidth; }
   int ScreenHeight() const override { return screenHeight; }
   platform::LocalTime Now() const override { return now; }
+  unsigned ThreadId() const override { return 1; }
   // The machine slept this long (SimMachine::Sleep): awake time leaves it out.
   long long sleptMs = 0;
+  long long advancedMs = 0;  // by AdvanceSeconds
   bool keptAwake = false;
-  long long AwakeTimeMs() const override { return (clockMs ? *clockMs : 0) - sleptMs; }
+  long long AwakeTimeMs() const override {
+    return (clockMs ? *clockMs : 0) + advancedMs - sleptMs;
+  }
   void KeepAwake(bool on) override { keptAwake = on; }
   bool ClaimSingleInstance(const std::string&) override {
     ++instanceClaims;

@@ -76,6 +76,14 @@ bool StdFileSystem::WriteFile(const std::string& path, const std::string& bytes)
   return !out.fail();
 }
 
+bool StdFileSystem::AppendFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::app);
+  if (!out) return false;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return !out.fail();
+}
+
 bool StdFileSystem::MoveFile(const std::string& from, const std::string& to) {
   std::error_code ec;
   if (fs::exists(PathOf(to), ec)) return false;

@@ -14,6 +14,7 @@ class StdFileSystem : public platform::FileSystem {
   std::optional<platform::FileAttributes> Attributes(const std::string& path) const override;
   std::optional<std::string> ReadFile(const std::string& path) const override;
   bool WriteFile(const std::string& path, const std::string& bytes) override;
+  bool AppendFile(const std::string& path, const std::string& bytes) override;
   bool MoveFile(const std::string& from, const std::string& to) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
@@ -39,6 +40,7 @@ class StdSystem : public platform::System {
   int ScreenWidth() const override { return 0; }
   int ScreenHeight() const override { return 0; }
   platform::LocalTime Now() const override;
+  unsigned ThreadId() const override { return 1; }
   long long AwakeTimeMs() const override;
   void KeepAwake(bool) override {}
   bool ClaimSingleInstance(const std::string&) override { return true; }

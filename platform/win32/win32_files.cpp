@@ -61,6 +61,16 @@ bool Win32FileSystem::WriteFile(const std::string& path, const std::string& byte
   return FlushFileBuffers(f.h) != 0;
 }
 
+bool Win32FileSystem::AppendFile(const std::string& path, const std::string& bytes) {
+  FileHandle f(CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f.ok()) return false;
+  DWORD written = 0;
+  return bytes.empty() ||
+         (::WriteFile(f.h, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+          written == bytes.size());
+}
+
 bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to) {
   return ::MoveFileW(Wide(from).c_str(), Wide(to).c_str()) != 0;
 }

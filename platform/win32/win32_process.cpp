@@ -65,8 +65,18 @@ class Win32Process : public platform::Process {
   bool FollowsTree() const override { return job_ != nullptr; }
   void Terminate() override {
     constexpr UINT kExitCode = 1;
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) terminated_ = true;
     if (job_) TerminateJobObject(job_, kExitCode);
     TerminateProcess(process_, kExitCode);
+  }
+  // STILL_ACTIVE is a code a process may end with too: the wait tells.
+  std::optional<unsigned long> ExitCode() const override {
+    DWORD code = 0;
+    if (terminated_ || WaitForSingleObject(process_, 0) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process_, &code)) {
+      return std::nullopt;
+    }
+    return code;
   }
   // The job's list of its running processes (IsProcessInJob answers no
   // for every process under Wine).
@@ -116,6 +126,7 @@ class Win32Process : public platform::Process {
  private:
   HANDLE process_;
   HANDLE job_ = nullptr;
+  bool terminated_ = false;
 };
 
 bool HasExtension(const std::string& file, const char* extension) {
@@ -128,22 +139,38 @@ bool HasExtension(const std::string& file, const char* extension) {
   return true;
 }
 
-std::wstring Quoted(const std::string& path) { return L"\"" + Wide(path) + L"\""; }
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-// The command line that runs the file without the shell: a program itself,
-// a Windows Installer package through msiexec (as the shell's "open" of a
-// package does); empty for anything else.
-std::wstring DirectCommandLine(const platform::LaunchRequest& request) {
-  std::wstring command;
+// msiexec of the system folder: we run as administrator, so a copy beside
+// the setup or in the current folder must never be the one started.
+std::wstring SystemMsiexec() {
+  wchar_t folder[MAX_PATH] = {};
+  const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return {};
+  return std::wstring(folder, n) + L"\\msiexec.exe";
+}
+
+// How to run the file without the shell: a program itself, a Windows
+// Installer package through msiexec (as the shell's "open" of a package
+// does). No program for anything else.
+struct DirectStart {
+  std::wstring program, commandLine;
+};
+
+DirectStart DirectStartOf(const platform::LaunchRequest& request) {
+  DirectStart start;
   if (HasExtension(request.file, ".exe") || HasExtension(request.file, ".com")) {
-    command = Quoted(request.file);
+    start.program = Wide(request.file);
+    start.commandLine = Quoted(start.program);
   } else if (HasExtension(request.file, ".msi")) {
-    command = L"msiexec.exe /i " + Quoted(request.file);
+    start.program = SystemMsiexec();
+    if (start.program.empty()) return {};
+    start.commandLine = Quoted(start.program) + L" /i " + Quoted(Wide(request.file));
   } else {
     return {};
   }
-  if (!request.parameters.empty()) command += L" " + Wide(request.parameters);
-  return command;
+  if (!request.parameters.empty()) start.commandLine += L" " + Wide(request.parameters);
+  return start;
 }
 
 }  // namespace
@@ -160,7 +187,11 @@ platform::Launched Win32Shell::Launch(const platform::LaunchRequest& request) {
   info.lpParameters = request.parameters.empty() ? nullptr : parameters.c_str();
   info.lpDirectory = request.directory.empty() ? nullptr : directory.c_str();
   info.nShow = request.showCommand;
-  if (!ShellExecuteExW(&info)) return {};
+  if (!ShellExecuteExW(&info)) {
+    platform::Launched failed;
+    failed.error = GetLastError();
+    return failed;
+  }
   platform::Launched launched{true, nullptr};
   if (info.hProcess) launched.process = std::make_unique<Win32Process>(info.hProcess, nullptr);
   return launched;
@@ -170,18 +201,24 @@ platform::Launched Win32Shell::Launch(const platform::LaunchRequest& request) {
 // elevated (and we are not) or a file that is no program goes through the
 // shell, and is put into a job as soon as it runs.
 platform::Launched Win32Shell::LaunchFollowed(const platform::LaunchRequest& request) {
-  std::wstring command = DirectCommandLine(request);
-  if (command.empty()) return Launch(request);
+  DirectStart direct = DirectStartOf(request);
+  if (direct.program.empty()) return Launch(request);
   const std::wstring directory = Wide(request.directory);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(request.showCommand);
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                      nullptr, request.directory.empty() ? nullptr : directory.c_str(), &startup,
+  if (!CreateProcessW(direct.program.c_str(), direct.commandLine.data(), nullptr, nullptr, FALSE,
+                      CREATE_SUSPENDED, nullptr,
+                      request.directory.empty() ? nullptr : directory.c_str(), &startup,
                       &started)) {
-    return Launch(request);
+    const DWORD error = GetLastError();
+    constexpr DWORD kElevationRequired = 740;  // ERROR_ELEVATION_REQUIRED
+    if (error == kElevationRequired) return Launch(request);
+    platform::Launched failed;
+    failed.error = error;
+    return failed;
   }
   HANDLE job = MakeJob();
   if (job && !AssignProcessToJobObject(job, started.hProcess)) {

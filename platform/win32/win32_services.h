@@ -17,6 +17,7 @@ class Win32FileSystem : public platform::FileSystem {
   std::optional<platform::FileAttributes> Attributes(const std::string& path) const override;
   std::optional<std::string> ReadFile(const std::string& path) const override;
   bool WriteFile(const std::string& path, const std::string& bytes) override;
+  bool AppendFile(const std::string& path, const std::string& bytes) override;
   bool MoveFile(const std::string& from, const std::string& to) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
@@ -39,11 +40,16 @@ class Win32IniFiles : public platform::IniFiles {
 
 class Win32Registry : public platform::Registry {
  public:
-  std::optional<platform::RegistryValue> ReadValue(platform::RegistryRoot root,
-                                                   const std::string& subkey,
-                                                   const std::string& name) const override;
+  std::optional<platform::RegistryValue> ReadValue(
+      platform::RegistryRoot root, const std::string& subkey, const std::string& name,
+      platform::RegistryView view = platform::RegistryView::Default) const override;
+  std::vector<std::string> SubkeyNames(
+      platform::RegistryRoot root, const std::string& subkey,
+      platform::RegistryView view = platform::RegistryView::Default) const override;
   bool WriteString(platform::RegistryRoot root, const std::string& subkey, const std::string& name,
                    const std::string& value) override;
+  bool DeleteValue(platform::RegistryRoot root, const std::string& subkey,
+                   const std::string& name) override;
 };
 
 class Win32System : public platform::System {
@@ -57,6 +63,7 @@ class Win32System : public platform::System {
   int ScreenWidth() const override;
   int ScreenHeight() const override;
   platform::LocalTime Now() const override;
+  unsigned ThreadId() const override;
   long long AwakeTimeMs() const override;
   void KeepAwake(bool on) override;
   bool ClaimSingleInstance(const std::string& name) override;

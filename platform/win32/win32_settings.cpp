@@ -20,6 +20,10 @@ HKEY RootKey(platform::RegistryRoot root) {
   return HKEY_CURRENT_USER;
 }
 
+REGSAM ViewFlag(platform::RegistryView view) {
+  return view == platform::RegistryView::Bits32 ? KEY_WOW64_32KEY : 0;
+}
+
 // Closes a registry key when it goes out of scope.
 struct Key {
   HKEY h = nullptr;
@@ -47,10 +51,11 @@ bool Win32IniFiles::PutString(const std::string& file, const std::string& sectio
 
 std::optional<platform::RegistryValue> Win32Registry::ReadValue(platform::RegistryRoot root,
                                                                 const std::string& subkey,
-                                                                const std::string& name) const {
+                                                                const std::string& name,
+                                                                platform::RegistryView view) const {
   Key key;
-  if (RegOpenKeyExW(RootKey(root), Wide(subkey).c_str(), 0, KEY_QUERY_VALUE, &key.h) !=
-      ERROR_SUCCESS) {
+  if (RegOpenKeyExW(RootKey(root), Wide(subkey).c_str(), 0, KEY_QUERY_VALUE | ViewFlag(view),
+                    &key.h) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   const std::wstring valueName = Wide(name);
@@ -67,8 +72,10 @@ std::optional<platform::RegistryValue> Win32Registry::ReadValue(platform::Regist
   switch (type) {
     case REG_SZ:
     case REG_EXPAND_SZ:
-      value.type = type == REG_SZ ? platform::RegistryType::String
-                                  : platform::RegistryType::ExpandString;
+    case REG_MULTI_SZ:
+      value.type = type == REG_SZ           ? platform::RegistryType::String
+                   : type == REG_EXPAND_SZ  ? platform::RegistryType::ExpandString
+                                            : platform::RegistryType::MultiString;
       value.text = Utf8(std::wstring(reinterpret_cast<const wchar_t*>(data.data()),
                                      size / sizeof(wchar_t)));
       break;
@@ -80,6 +87,38 @@ std::optional<platform::RegistryValue> Win32Registry::ReadValue(platform::Regist
     default: value.type = platform::RegistryType::Other; break;
   }
   return value;
+}
+
+std::vector<std::string> Win32Registry::SubkeyNames(platform::RegistryRoot root,
+                                                    const std::string& subkey,
+                                                    platform::RegistryView view) const {
+  std::vector<std::string> names;
+  Key key;
+  if (RegOpenKeyExW(RootKey(root), Wide(subkey).c_str(), 0,
+                    KEY_ENUMERATE_SUB_KEYS | ViewFlag(view), &key.h) != ERROR_SUCCESS) {
+    return names;
+  }
+  constexpr DWORD kLongestKeyName = 256;  // with its NUL
+  for (DWORD index = 0;; ++index) {
+    wchar_t name[kLongestKeyName];
+    DWORD length = kLongestKeyName;
+    const LONG status = RegEnumKeyExW(key.h, index, name, &length, nullptr, nullptr, nullptr,
+                                      nullptr);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) break;
+    names.push_back(Utf8(std::wstring(name, length)));
+  }
+  return names;
+}
+
+bool Win32Registry::DeleteValue(platform::RegistryRoot root, const std::string& subkey,
+                                const std::string& name) {
+  Key key;
+  const LONG opened = RegOpenKeyExW(RootKey(root), Wide(subkey).c_str(), 0, KEY_SET_VALUE, &key.h);
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
+  const LONG status = RegDeleteValueW(key.h, Wide(name).c_str());
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
 bool Win32Registry::WriteString(platform::RegistryRoot root, const std::string& subkey,

@@ -86,8 +86,17 @@ int Win32System::ScreenHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
 platform::LocalTime Win32System::Now() const {
   SYSTEMTIME t;
   GetLocalTime(&t);
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  platform::LocalTime now{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  now.millisecond = t.wMilliseconds;
+  TIME_ZONE_INFORMATION zone{};
+  const DWORD kind = GetTimeZoneInformation(&zone);
+  now.utcBiasMinutes = static_cast<int>(zone.Bias);
+  if (kind == TIME_ZONE_ID_DAYLIGHT) now.utcBiasMinutes += static_cast<int>(zone.DaylightBias);
+  if (kind == TIME_ZONE_ID_STANDARD) now.utcBiasMinutes += static_cast<int>(zone.StandardBias);
+  return now;
 }
+
+unsigned Win32System::ThreadId() const { return GetCurrentThreadId(); }
 
 long long Win32System::AwakeTimeMs() const {
   ULONGLONG unbiased = 0;  // 100 ns units, without the time spent asleep

@@ -23,6 +23,7 @@ class FakeSystem : public platform::System {
   int ScreenWidth() const override { return 1024; }
   int ScreenHeight() const override { return 768; }
   platform::LocalTime Now() const override { return {}; }
+  unsigned ThreadId() const override { return 1; }
   long long AwakeTimeMs() const override { return 0; }
   void KeepAwake(bool) override {}
   bool ClaimSingleInstance(const std::string&) override { return true; }

@@ -38,6 +38,7 @@ TEST_F(CommandLine, OptionsInAnyOrderAndCase) {
   EXPECT_EQ(run.options.reportPath, "C:\\Отчёты\\итог.txt");
   EXPECT_FALSE(run.options.messages);
   EXPECT_TRUE(Parse("/PLAY C:\\Библиотека /messages").options.messages);
+  EXPECT_EQ(Parse("/PLAY C:\\Библиотека /log C:\\Журнал.log").options.logPath, "C:\\Журнал.log");
   EXPECT_NE(Parse("/PLAY C:\\Библиотека /MESSAGES /MESSAGES").error, "");
   EXPECT_NE(Parse("/RECORD C:\\Setup\\setup.exe C:\\Библиотека\\Новый.ovs /MESSAGES").error, "");
 
@@ -59,6 +60,8 @@ TEST_F(CommandLine, EveryBadArgumentIsNamed) {
       {"/PLAY C:\\Библиотека /TIMEOUT 1x", "Срок ожидания должен быть целым числом секунд от 1"},
       {"/PLAY C:\\Библиотека /TIMEOUT 0", "Срок ожидания должен быть целым числом секунд от 1"},
       {"/PLAY C:\\Библиотека /REPORT", "Не указан файл отчёта после /REPORT."},
+      {"/PLAY C:\\Библиотека /LOG /MESSAGES", "Не указан файл журнала после /LOG."},
+      {"/RECORD C:\\Setup\\setup.exe C:\\Библиотека\\a.ovs /LOG C:\\a.log", "Параметры /SPEED"},
       {"/PLAY C:\\Библиотека /FAST", "Неизвестный параметр: /FAST."},
       {"/PLAY C:\\Библиотека /SPEED 1 /SPEED 2", "Параметр /SPEED указан дважды."},
       {"/RECORD C:\\Setup\\setup.exe", "Не указан файл сценария после /RECORD."},
@@ -87,6 +90,33 @@ TEST_F(CommandLine, ABadRunWithAReportWritesTheProblemThereAndNeverWaits) {
   ASSERT_EQ(other.machine.ui.messages.size(), 1u);
   EXPECT_NE(other.machine.ui.messages[0].text.find("Использование:"), std::string::npos);
   EXPECT_FALSE(other.app.MainWindow().IsOpen());
+}
+
+// A run whose report or log would be lost plays nothing: a deployment
+// system reads exit code 2 and the reason.
+TEST_F(CommandLine, AReportOrLogThatCannotBeWrittenStopsTheRunBeforeItStarts) {
+  files.PutFile("C:\\Отчёты\\журнал.log", "");
+  files.SetReadOnly("C:\\Отчёты\\журнал.log", true);
+  sim.machine.system.commandLine =
+      "/PLAY C:\\Библиотека\\a.OVS /REPORT C:\\Отчёты\\итог.txt /LOG C:\\Отчёты\\журнал.log";
+  EXPECT_FALSE(app::Main(sim.app));
+  EXPECT_EQ(sim.app.exitCode, 2);
+  EXPECT_TRUE(sim.machine.shell.launches.empty());
+  EXPECT_NE(files.ReadFile("C:\\Отчёты\\итог.txt")
+                .value_or("")
+                .find("Не удаётся записать файл журнала: C:\\Отчёты\\журнал.log."),
+            std::string::npos);
+
+  SimApp other;
+  other.machine.files.MakeFolders("C:\\Библиотека");
+  other.machine.files.PutFile("C:\\Библиотека\\a.OVS", "x");
+  other.machine.system.commandLine = "/PLAY C:\\Библиотека\\a.OVS /REPORT C:\\Нет\\итог.txt";
+  EXPECT_FALSE(app::Main(other.app));
+  EXPECT_EQ(other.app.exitCode, 2);
+  ASSERT_EQ(other.machine.ui.messages.size(), 1u);
+  EXPECT_NE(other.machine.ui.messages[0].text.find("Не удаётся записать файл отчёта: C:\\Нет\\итог.txt."),
+            std::string::npos);
+  EXPECT_FALSE(other.app.ControlBar().IsOpen());
 }
 
 TEST_F(CommandLine, PlayOfAFolderQueuesItInLibraryOrderWithoutTheMainWindow) {

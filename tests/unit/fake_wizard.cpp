@@ -57,6 +57,7 @@ void FakeWizard::Launch(const sim::SimShell::ProgramStart& start) {
     if (page_ < options_.pageCount) return ShowPage(page_ + 1);
     installedTo = machine_.desktop.WindowText(edit);
     finished = true;
+    if (options_.onFinished) options_.onFinished();
     Close();
   });
   desktop.SetOnClick(cancel, [this] {
@@ -155,7 +156,7 @@ void FakeWizard::Close() {
 
 void FakeWizard::EndProcess() {
   ReleaseMutex();
-  machine_.shell.ExitProcess(process);
+  machine_.shell.ExitProcess(process, options_.exitCode);
 }
 
 void FakeWizard::ReleaseMutex() {

@@ -14,6 +14,7 @@
 // package it holds Windows Installer's mutex from the install page to its
 // end, and exits at once, without a window, when another installation holds
 // it (error 1618).
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,11 @@ struct WizardOptions {
   // keeps its handle and reads "&Установить" on the page before the last;
   // none of this raises a window event, as under Wine.
   bool classLibrary = false;
+  // What it does to the machine when it finishes (an entry in the list of
+  // installed programs, a rename left for the restart), and the code its
+  // process ends with.
+  std::function<void()> onFinished = nullptr;
+  unsigned long exitCode = 0;
 };
 
 constexpr const char* kInstallerMutex = "Global\\_MSIExecute";

@@ -70,7 +70,7 @@ TEST_F(NightRun, ASetupThatWorksIsWaitedForBeyondTheTimeOutOneThatDoesNotIsGiven
   EXPECT_NE(Report().find("Причина: окно не принимает ввод\r\n"), std::string::npos);
   EXPECT_NE(Report().find("Не завершено: Зависла (строка 3)"), std::string::npos);
   EXPECT_NE(Report().find("Причина: программа установки не отвечает\r\n"), std::string::npos);
-  EXPECT_EQ(Report().find("Долгая (строка"), std::string::npos);
+  EXPECT_EQ(Report().find("Не завершено: Долгая (строка"), std::string::npos);
 }
 
 TEST_F(NightRun, OnlyTheSetupsOwnWindowsCountAsItsProgressAndItsReaction) {

@@ -20,6 +20,7 @@ class FakeSetup : public platform::Process {
   bool FollowsTree() const override { return true; }
   void Terminate() override {}
   bool Owns(unsigned id) const override { return id == kSetup; }
+  std::optional<unsigned long> ExitCode() const override { return std::nullopt; }
   unsigned long long WorkDone() const override { return work; }
   unsigned long long work = 0;
 };

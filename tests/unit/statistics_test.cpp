@@ -94,6 +94,15 @@ TEST_F(StatisticsTest, InstallationAcrossMidnightIsNeverNegative) {
   EXPECT_EQ(entry.Seconds(), 75);
   EXPECT_EQ(stats().TotalDuration(), "0:01:15");
   EXPECT_EQ(stats().StatLines()[0], "1   ОК  Night  0:01:15  23:59:30  00:00:45");
+
+  // The clock set back an hour while a package installs (a time server, a
+  // change of summer time) leaves its duration as long as it was.
+  stats().BeginStatEntry("Summer");
+  SetClock(3, 0, 0);
+  sim.machine.system.AdvanceSeconds(40);
+  stats().EndStatEntry(kCompleted);
+  EXPECT_EQ(stats().entries().at(1).duration, "0:00:40");
+  EXPECT_EQ(stats().TotalDuration(), "0:01:55");
 }
 
 TEST_F(StatisticsTest, EndingTwiceOverwritesAndEndingNothingChangesNothing) {
