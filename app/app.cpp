@@ -1,6 +1,7 @@
 #include "app/app.h"
 
 #include "engine/frmStels.h"
+#include "engine/play/run_resume.h"
 #include "library/frmMain.h"
 #include "script/playback.h"
 

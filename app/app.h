@@ -17,6 +17,7 @@ class FrmMain;
 }
 namespace engine {
 class FrmStels;
+struct RunState;
 }
 namespace script {
 class ControlBarLink;
@@ -84,6 +85,8 @@ class App {
   std::vector<std::string> playQueue;  // script paths from index 1; index 0 is empty
   std::string currentScriptPath;
   std::optional<UnattendedRun> unattended;
+  // The state of a run that a restart ended, to be gone on with.
+  std::unique_ptr<engine::RunState> resumed;
   int exitCode = 0;  // of a run that ends before the message loop starts
 
   std::string Expand(const std::string& text) const;

@@ -26,7 +26,7 @@ class Parser {
 
   CommandLineRun Parse() {
     const bool isRun = std::any_of(words_.begin(), words_.end(), [](const std::string& w) {
-      return IsOption(w, "/PLAY") || IsOption(w, "/RECORD");
+      return IsOption(w, "/PLAY") || IsOption(w, "/RECORD") || IsOption(w, "/RESUME");
     });
     if (!isRun) return run_;
     FindReport();
@@ -78,6 +78,9 @@ class Parser {
       SetKind(CommandLineRun::Kind::Record);
       run_.target = Argument("/RECORD", "путь к программе установки");
       if (run_.error.empty()) run_.scriptPath = Argument("/RECORD", "файл сценария");
+    } else if (IsOption(word, "/RESUME")) {
+      SetKind(CommandLineRun::Kind::Resume);
+      run_.scriptPath = Argument("/RESUME", "файл состояния запуска");
     } else if (IsOption(word, "/SPEED")) {
       Once(seenSpeed_, "/SPEED");
       const std::string value = Argument("/SPEED", "номер скорости");
@@ -110,6 +113,12 @@ class Parser {
   }
 
   void CheckWhole() {
+    if (run_.kind == CommandLineRun::Kind::Resume) {
+      if (seenSpeed_ || seenTimeout_ || seenReport_ || seenLog_ || seenMessages_) {
+        Fail("После /RESUME параметры не указываются: запуск продолжается с прежними.");
+      }
+      return;
+    }
     if (run_.kind == CommandLineRun::Kind::Play) {
       if (!PathExists(fs_, run_.target)) Fail("Не найден сценарий или папка: " + run_.target + ".");
       return;

@@ -52,6 +52,12 @@ class Statistics {
   // Closes the last entry; a later call overwrites the earlier values. An
   // empty list is left as it is.
   void EndStatEntry(int result);
+  // The entries of a run's part before a restart; the last one's result
+  // set without its times (its end was never seen).
+  void RestoreEntries(std::vector<StatEntry> entries) { entries_ = std::move(entries); }
+  void SetLastResult(int result) {
+    if (!entries_.empty()) entries_.back().result = result;
+  }
 
   // Sum of all durations; empty text when there are no entries.
   std::string TotalDuration() const;

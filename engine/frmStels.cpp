@@ -208,12 +208,15 @@ void FrmStels::OnPlayClick() {
   imgPause.SetVisible(true);
 }
 
-// Logging off is refused. A close by the system menu, Alt+F4 or a polite
+// Logging off is refused, except between two packages of a run that goes
+// on after the restart. A close by the system menu, Alt+F4 or a polite
 // taskkill is a stop: the recording is saved, the run reports, and the
 // library window returns (or the program ends) instead of a hidden process
 // holding on to the single-instance semaphore.
 bool FrmStels::OnQueryClose(ui::CloseReason reason) {
-  if (reason == ui::CloseReason::SessionEnd) return false;
+  if (reason == ui::CloseReason::SessionEnd) {
+    return !app_.recordingMode && player_->SessionMayEnd();
+  }
   if (reason != ui::CloseReason::User || stopping_) return true;
   OnStopClick();
   return !IsOpen();

@@ -70,6 +70,7 @@ void Player::NextDo() {
     still_.NewBlock();
     waitingSinceMs_ = Now();
     foundLogged_ = false;
+    queue_.SaveState();
     return;
   }
   bar_.tmrDo.SetEnabled(false);

@@ -47,6 +47,7 @@ class Player : private PackageDriver {
   void Next() { queue_.Next(); }
   void Stop() { queue_.Stop(); }
   void OnSessionEnd() { queue_.OnSessionEnd(); }
+  bool SessionMayEnd() const { return queue_.SessionMayEnd(); }
   void LetMachineGo() { queue_.LetMachineGo(); }
 
   int speedIndex() const { return pace_.speedIndex(); }

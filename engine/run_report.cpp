@@ -81,28 +81,35 @@ std::string ResultText(const PackageResult& result) {
 
 }  // namespace
 
-std::string ReportText(const ReportParts& parts, const std::string& reportPath) {
-  std::string out;
-  for (const std::string& line : parts.statLines) out += line + kNewLine;
+ReportSections RenderSections(const ReportParts& parts, const std::string& reportPath) {
+  ReportSections out;
   for (const PackageByMessages& p : parts.byMessages) {
-    out += kNewLine;
-    out += "Воспроизведено сообщениями окон: " + p.name + " (строка " + std::to_string(p.line) +
-           ")" + kNewLine;
+    out.messages += Heading("Воспроизведено сообщениями окон", p.name, p.line);
   }
-  for (const BlockNote& note : parts.blockNotes) out += NoteText(note);
-  bool restart = false;
+  for (const BlockNote& note : parts.blockNotes) out.notes += NoteText(note);
   for (const PackageResult& result : parts.packageResults) {
-    out += ResultText(result);
-    restart = restart || result.outcome.restartNeeded;
+    out.results += ResultText(result);
+    out.restart = out.restart || result.outcome.restartNeeded;
   }
   for (const PackageFailure& f : parts.failures) {
-    out += Heading("Не завершено", f.name, f.line);
-    out += Field("Блок", std::to_string(f.block) + " из " + std::to_string(f.blockCount));
-    if (!f.windowPath.empty()) out += Field("Окно", f.windowPath);
-    out += Field("Причина", f.reason);
-    if (f.screenshot) out += Field("Снимок экрана", FileNameOf(ScreenshotPath(reportPath, f.line)));
+    out.failures += Heading("Не завершено", f.name, f.line);
+    out.failures += Field("Блок", std::to_string(f.block) + " из " + std::to_string(f.blockCount));
+    if (!f.windowPath.empty()) out.failures += Field("Окно", f.windowPath);
+    out.failures += Field("Причина", f.reason);
+    if (f.screenshot) {
+      out.failures += Field("Снимок экрана", FileNameOf(ScreenshotPath(reportPath, f.line)));
+    }
   }
-  if (restart) out += std::string(kNewLine) + "Требуется перезагрузка" + kNewLine;
+  return out;
+}
+
+std::string ReportText(const std::vector<std::string>& statLines, const ReportSections& before,
+                       const ReportSections& now) {
+  std::string out;
+  for (const std::string& line : statLines) out += line + kNewLine;
+  out += before.messages + now.messages + before.notes + now.notes + before.results + now.results +
+         before.failures + now.failures;
+  if (before.restart || now.restart) out += std::string(kNewLine) + "Требуется перезагрузка" + kNewLine;
   return out;
 }
 

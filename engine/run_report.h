@@ -24,7 +24,16 @@ struct ReportParts {
   const std::vector<PackageResult>& packageResults;
 };
 
-std::string ReportText(const ReportParts& parts, const std::string& reportPath);
+// The sections below the statistics, by kind. A run that goes on after a
+// restart keeps those of its part before, and its report shows both.
+struct ReportSections {
+  std::string messages, notes, results, failures;
+  bool restart = false;
+};
+
+ReportSections RenderSections(const ReportParts& parts, const std::string& reportPath);
+std::string ReportText(const std::vector<std::string>& statLines, const ReportSections& before,
+                       const ReportSections& now);
 // "C:\Logs\run.txt" and line 2 give "C:\Logs\run-2.png".
 std::string ScreenshotPath(const std::string& reportPath, size_t line);
 bool SaveScreenshot(app::App& app, const std::string& path);

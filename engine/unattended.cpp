@@ -3,6 +3,7 @@
 #include "app/paths.h"
 #include "engine/frmStels.h"
 #include "engine/play/run_log.h"
+#include "engine/play/run_resume.h"
 #include "engine/run_report.h"
 #include "library/library_order.h"
 #include "script/save_script.h"
@@ -33,6 +34,41 @@ bool Refuse(app::App& app, const app::CommandLineRun& run, const std::string& pr
   return false;
 }
 
+// Nothing is played for a run whose results would be lost. A run that goes
+// on after a restart adds to its report and log.
+bool ResultsCanBeWritten(app::App& app, const app::CommandLineRun& run, bool fresh) {
+  const app::UnattendedRun& options = *app.unattended;
+  const std::string& report = options.reportPath;
+  const bool reportWritable =
+      report.empty() || (fresh ? WriteReport(app, report, "")
+                               : app.platform.files.AppendFile(report, ""));
+  if (!reportWritable) {
+    return Refuse(app, run, "Не удаётся записать файл отчёта: " + report + ".");
+  }
+  if (!options.logPath.empty() && !RunLog::Prepare(app.platform.files, options.logPath)) {
+    return Refuse(app, run, "Не удаётся записать файл журнала: " + options.logPath + ".");
+  }
+  return true;
+}
+
+// The run a restart ended goes on with the package after the last one started.
+bool ResumeRun(app::App& app, const app::CommandLineRun& run) {
+  const auto text = app.platform.files.ReadFile(run.scriptPath);
+  std::optional<RunState> state = text ? ParseRunState(*text) : std::nullopt;
+  if (!state) {
+    return Refuse(app, run, "Запуск нельзя продолжить: нет сведений о нём в " + run.scriptPath + ".");
+  }
+  app.unattended = state->options;
+  if (!ResultsCanBeWritten(app, run, /*fresh=*/false)) return false;
+  app.playQueue = state->queue;
+  app.recordingMode = false;
+  const size_t next = std::min<size_t>(state->started + 1, app.playQueue.size() - 1);
+  app.currentScriptPath = app.playQueue[next];
+  app.resumed = std::make_unique<RunState>(std::move(*state));
+  app.ControlBar().Open();
+  return true;
+}
+
 }  // namespace
 
 void TellAboutRun(app::App& app, const app::CommandLineRun& run, const std::string& text) {
@@ -43,20 +79,14 @@ void TellAboutRun(app::App& app, const app::CommandLineRun& run, const std::stri
 
 bool StartCommandLineRun(app::App& app, const app::CommandLineRun& run) {
   if (!run.error.empty()) return Refuse(app, run, run.error);
+  if (run.kind == app::CommandLineRun::Kind::Resume) return ResumeRun(app, run);
   app.unattended = run.options;
   if (run.kind == app::CommandLineRun::Kind::Record) {
     app.recordingMode = true;
     app.scriptFolder = app::FolderOfPath(run.scriptPath);
     app.pendingPackage = {run.target, app::FileTitleOfPath(run.scriptPath), "", ""};
   } else {
-    // Nothing is played for a run whose results would be lost.
-    const app::UnattendedRun& options = run.options;
-    if (!options.reportPath.empty() && !WriteReport(app, options.reportPath, "")) {
-      return Refuse(app, run, "Не удаётся записать файл отчёта: " + options.reportPath + ".");
-    }
-    if (!options.logPath.empty() && !RunLog::Prepare(app.platform.files, options.logPath)) {
-      return Refuse(app, run, "Не удаётся записать файл журнала: " + options.logPath + ".");
-    }
+    if (!ResultsCanBeWritten(app, run, /*fresh=*/true)) return false;
     app.playQueue = PlayQueue(app, run.target);
     if (app.playQueue.size() < 2) {
       return Refuse(app, run, "В папке " + run.target + " нет сценариев.");

@@ -21,6 +21,7 @@ class System {
   virtual std::string WindowsFolder() const = 0;    // without trailing backslash
   virtual std::string TempPath() const = 0;         // with its trailing backslash
   virtual std::string ProgramFolder() const = 0;    // folder of the executable
+  virtual std::string ProgramPath() const = 0;      // the executable itself
   // The folder of 32-bit programs ("Program Files (x86)" on 64-bit Windows);
   // the fallback when the registry names none.
   virtual std::string ProgramFilesFolder() const = 0;

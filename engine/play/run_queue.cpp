@@ -46,7 +46,8 @@ RunQueue::RunQueue(app::App& app, FrmStels& bar, RunResults& results, SetupActiv
       results_(results),
       activity_(activity),
       driver_(driver),
-      outcome_(app.platform.registry) {}
+      outcome_(app.platform.registry),
+      resume_(app) {}
 
 RunQueue::~RunQueue() = default;
 
@@ -77,9 +78,13 @@ void RunQueue::Start(int speedIndex) {
   app_.currentScriptPath.clear();
   queueIndex_ = 0;
   if (app_.unattended) results_.log().Open(app_.unattended->logPath);
-  results_.log().Info(kQueueComponent, "Запуск: пакетов " + std::to_string(QueueSize()) +
-                                           ", скорость " + std::to_string(speedIndex) +
-                                           ", срок ожидания " + TimeoutText());
+  if (app_.resumed) {
+    GoOnAfterRestart();
+  } else {
+    results_.log().Info(kQueueComponent, "Запуск: пакетов " + std::to_string(QueueSize()) +
+                                             ", скорость " + std::to_string(speedIndex) +
+                                             ", срок ожидания " + TimeoutText());
+  }
   StartAdvance();
   guard_ = std::make_unique<MachineGuard>(app_.platform, bar_);
   watch_ = app_.platform.desktop.WatchWindows(
@@ -159,6 +164,23 @@ void RunQueue::StartNextScript() {
   }
   results_.log().Info(kQueueComponent, "Программа установки запущена: " +
                                            app_.Expand(app_.script.ReadProgramPath()));
+  SaveState();
+}
+
+// A package that was in progress when the restart came ends with NO; one
+// whose blocks were all played keeps its result.
+void RunQueue::GoOnAfterRestart() {
+  const RunState state = *app_.resumed;
+  app_.resumed.reset();
+  app_.statistics.RestoreEntries(state.entries);
+  queueIndex_ = state.started;
+  results_.Restore(state, state.started + 1, QueueSize());
+  if (state.inProgress && state.started >= 1 && !state.entries.empty()) {
+    app_.currentScriptPath = app_.playQueue[state.started];
+    app_.statistics.SetLastResult(kNotStarted);
+    results_.RecordInterrupted("прервано перезагрузкой", state.block, state.blockCount);
+    app_.currentScriptPath.clear();
+  }
 }
 
 bool RunQueue::WaitForPreviousSetup(bool nextFollows) {
@@ -173,7 +195,10 @@ bool RunQueue::WaitForPreviousSetup(bool nextFollows) {
   // A setup left running is waited for a minute at most; Windows Installer
   // as long as it works: a package started while it is busy fails at once.
   const bool setupDone = !setupRuns || minutePassed;
-  if (setupDone) ConcludePackage();
+  if (setupDone && outcome_.open()) {
+    results_.log().WaitOver();
+    ConcludePackage();
+  }
   if (!installerBusy && setupDone) {
     previousWaitSinceMs_ = -1;
     results_.log().WaitOver();
@@ -222,6 +247,7 @@ void RunQueue::FinishQueue() {
   guard_.reset();
   if (!app_.unattended) app_.MainWindow().Show();
   bar_.Hide();
+  resume_.End();
   results_.Finish(0);
   bar_.Close();
 }
@@ -274,6 +300,7 @@ void RunQueue::Stop() {
   ConcludePackage();
   // A stop between two packages leaves every package so far completed, and
   // the rest of the queue never started: no success.
+  resume_.End();
   results_.Finish(QueueSize() - queueIndex_);
   bar_.ReturnToLibrary();
 }
@@ -285,10 +312,16 @@ void RunQueue::OnSessionEnd() {
   EndPackage(kInterrupted, "сеанс Windows завершён", /*withWindow=*/false);
   ConcludePackage();
   const int notStarted = QueueSize() - queueIndex_;
+  SaveState();
+  // A run that goes on after the restart is not over.
+  if (resume_.registered() && notStarted > 0) return SaveUnfinished();
   results_.Save(notStarted > 0 ? "Сеанс Windows завершён: не начато пакетов - " +
                                      std::to_string(notStarted)
                                : std::string());
+  if (notStarted == 0) resume_.End();
 }
+
+bool RunQueue::SessionMayEnd() const { return resume_.registered() && !packageOpen_; }
 
 void RunQueue::EndPackage(int result, const std::string& reason, bool withWindow) {
   // Between two scripts no package is open: its entry keeps its result.
@@ -311,6 +344,27 @@ std::string RunQueue::TimeoutText() const {
   return seconds > 0 ? std::to_string(seconds) + " с" : "без предела";
 }
 
-void RunQueue::SaveUnfinished() const { results_.Save(results_.UnfinishedLine(QueueSize())); }
+void RunQueue::SaveUnfinished() {
+  results_.Save(results_.UnfinishedLine(QueueSize()));
+  SaveState();
+}
+
+void RunQueue::SaveState() {
+  if (!app_.unattended) return;
+  RunState state;
+  state.options = *app_.unattended;
+  state.queue = app_.playQueue;
+  state.started = queueIndex_;
+  state.inProgress = packageOpen_;
+  state.block = app_.script.blocksRead();
+  state.blockCount = app_.script.header().blockCount;
+  state.entries = app_.statistics.entries();
+  results_.FillState(state);
+  if (!resume_.Keep(state) && !resumeWarned_) {
+    resumeWarned_ = true;
+    results_.log().Warning(kQueueComponent,
+                           "Продолжение после перезагрузки не зарегистрировано: нужны права администратора");
+  }
+}
 
 }  // namespace engine

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/play/package_outcome.h"
+#include "engine/play/run_resume.h"
 #include "platform/desktop.h"
 
 namespace app {
@@ -53,11 +54,17 @@ class RunQueue {
   // completed before the process is ended.
   void OnSessionEnd();
   void LetMachineGo();
+  // Windows may end the session between two packages of a run that goes on
+  // after the restart: a setup's last click may be what restarts it.
+  bool SessionMayEnd() const;
 
   // Closes the open package's statistics entry with `result`; a package that
   // did not complete is remembered with where and why it stopped.
   void EndPackage(int result, const std::string& reason, bool withWindow);
   void NotePlayedByMessages() { packageByMessages_ = true; }
+  // The state that a run ended by a restart goes on from, kept as each
+  // package and each block starts.
+  void SaveState();
 
   bool packageOpen() const { return packageOpen_; }
   // Changes whenever a package starts or ends: a gesture that let the
@@ -81,7 +88,8 @@ class RunQueue {
   void SkipNextScript(const std::string& reason);
   void OpenEntry();
   void FinishQueue();
-  void SaveUnfinished() const;
+  void SaveUnfinished();
+  void GoOnAfterRestart();
   std::string TimeoutText() const;
 
   app::App& app_;
@@ -90,6 +98,8 @@ class RunQueue {
   SetupActivity& activity_;
   PackageDriver& driver_;
   OutcomeWatch outcome_;
+  RunResume resume_;
+  bool resumeWarned_ = false;
   std::unique_ptr<MachineGuard> guard_;
   std::unique_ptr<platform::WindowWatch> watch_;
   int speedIndex_ = 2;

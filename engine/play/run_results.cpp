@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "app/paths.h"
 #include "dialogs/frmStat.h"
+#include "engine/play/run_resume.h"
 #include "engine/run_report.h"
 #include "engine/window_finder.h"
 
@@ -16,9 +17,16 @@ constexpr const char* kResultComponent = "Result";
 
 }  // namespace
 
-RunResults::RunResults(app::App& app) : app_(app), log_(app.platform.files, app.platform.system) {}
+RunResults::RunResults(app::App& app)
+    : app_(app),
+      log_(app.platform.files, app.platform.system),
+      before_(std::make_unique<ReportSections>()) {}
+
+RunResults::~RunResults() = default;
 
 void RunResults::Clear() {
+  *before_ = {};
+  failuresBefore_ = tryLaterBefore_ = 0;
   packageResults_.clear();
   failures_.clear();
   byMessages_.clear();
@@ -45,6 +53,17 @@ void RunResults::RecordFailure(const std::string& reason, bool withWindow, bool 
     failure.screenshot =
         SaveScreenshot(app_, ScreenshotPath(app_.unattended->reportPath, failure.line));
   }
+  failures_.push_back(std::move(failure));
+}
+
+void RunResults::RecordInterrupted(const std::string& reason, int block, int blockCount) {
+  PackageFailure failure;
+  failure.line = app_.statistics.entries().size();
+  failure.name = CurrentName();
+  failure.block = std::min(block, blockCount);
+  failure.blockCount = blockCount;
+  failure.reason = reason;
+  log_.Error(kResultComponent, "Не завершено: " + failure.name + ": " + reason);
   failures_.push_back(std::move(failure));
 }
 
@@ -95,7 +114,7 @@ void RunResults::RecordOutcome(const PackageOutcome& outcome) {
 }
 
 bool RunResults::restartNeeded() const {
-  return std::any_of(packageResults_.begin(), packageResults_.end(),
+  return before_->restart || std::any_of(packageResults_.begin(), packageResults_.end(),
                      [](const PackageResult& p) { return p.outcome.restartNeeded; });
 }
 
@@ -106,11 +125,36 @@ void RunResults::NotePlayedByMessages() {
 void RunResults::Save(const std::string& closingLine) const {
   if (!ReportWanted()) return;
   const std::string& path = app_.unattended->reportPath;
-  std::string text = ReportText({app_.statistics.StatLines(), failures_, byMessages_, blockNotes_,
-                                 packageResults_},
-                                path);
+  std::string text = ReportText(app_.statistics.StatLines(), *before_, Sections());
   if (!closingLine.empty()) text += (text.empty() ? "" : "\r\n") + closingLine + "\r\n";
   WriteReport(app_, path, text);
+}
+
+ReportSections RunResults::Sections() const {
+  return RenderSections({{}, failures_, byMessages_, blockNotes_, packageResults_},
+                        app_.unattended ? app_.unattended->reportPath : std::string());
+}
+
+void RunResults::Restore(const RunState& state, int nextLine, int queueSize) {
+  *before_ = state.sections;
+  failuresBefore_ = state.failures;
+  tryLaterBefore_ = state.failuresTryLater;
+  const std::string where = nextLine <= queueSize ? ": с пакета " + std::to_string(nextLine) +
+                                                        " из " + std::to_string(queueSize)
+                                                  : "";
+  before_->messages += "\r\nПродолжено после перезагрузки" + where + "\r\n";
+  log_.Info("Run", "Продолжено после перезагрузки" + where);
+}
+
+void RunResults::FillState(RunState& state) const {
+  const ReportSections now = Sections();
+  state.sections = {before_->messages + now.messages, before_->notes + now.notes,
+                    before_->results + now.results, before_->failures + now.failures,
+                    before_->restart || now.restart};
+  state.failures = failuresBefore_ + static_cast<int>(failures_.size());
+  state.failuresTryLater =
+      tryLaterBefore_ + static_cast<int>(std::count_if(failures_.begin(), failures_.end(),
+                                                       [](const PackageFailure& f) { return f.tryLater; }));
 }
 
 std::string RunResults::UnfinishedLine(int queueSize) const {
@@ -135,10 +179,10 @@ int RunResults::ExitCode(int notStarted) const {
   if (AllCompleted() && notStarted == 0) {
     return restartNeeded() ? app::exit_code::kRestartNeeded : app::exit_code::kAllComplete;
   }
+  RunState counts;
+  FillState(counts);
   const bool onlyTurnsMissed =
-      notStarted == 0 && !failures_.empty() &&
-      std::all_of(failures_.begin(), failures_.end(),
-                  [](const PackageFailure& f) { return f.tryLater; });
+      notStarted == 0 && counts.failures > 0 && counts.failures == counts.failuresTryLater;
   return onlyTurnsMissed ? app::exit_code::kTryAgainLater : app::exit_code::kIncomplete;
 }
 

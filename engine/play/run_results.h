@@ -2,6 +2,7 @@
 // What a run did: the packages that did not complete and why, those played
 // by window messages, the blocks worth a note; the report that says it,
 // written as the run goes, and the exit code that tells a deploying tool.
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +15,9 @@ class App;
 }
 
 namespace engine {
+
+struct RunState;
+struct ReportSections;
 
 // Why a package did not complete, as an unattended run reports it.
 struct PackageFailure {
@@ -64,6 +68,7 @@ struct PackageResult {
 class RunResults {
  public:
   explicit RunResults(app::App& app);
+  ~RunResults();
 
   void Clear();
   // The package of the statistics' last entry did not complete; with a
@@ -71,6 +76,9 @@ class RunResults {
   // block's window is named; `scriptRead`: its blocks can be counted.
   void RecordFailure(const std::string& reason, bool withWindow, bool scriptRead = true,
                      bool tryLater = false);
+  // The package of the statistics' last entry was cut short by a restart:
+  // no screenshot, the desktop is a new one.
+  void RecordInterrupted(const std::string& reason, int block, int blockCount);
   void NoteBlock(const std::string& heading, NoteFields shared, NoteFields perBlock = {});
   // The open package's setup has ended (or is no longer waited for): what it
   // installed, its code and restart. A package whose blocks were all played
@@ -91,6 +99,12 @@ class RunResults {
   // Installer stayed busy) is to be tried again later.
   void Finish(int notStarted);
 
+  // A run that goes on after a restart: what its part before found, and
+  // the line that says where it went on.
+  void Restore(const RunState& state, int nextLine, int queueSize);
+  // What the state of the run keeps of the results so far.
+  void FillState(RunState& state) const;
+
   const std::vector<PackageFailure>& failures() const { return failures_; }
   RunLog& log() { return log_; }
   bool restartNeeded() const;
@@ -101,8 +115,12 @@ class RunResults {
   bool AllCompleted() const;
   std::string CurrentName() const;
 
+  ReportSections Sections() const;
+
   app::App& app_;
   RunLog log_;
+  std::unique_ptr<ReportSections> before_;  // of the run's part before a restart
+  int failuresBefore_ = 0, tryLaterBefore_ = 0;
   std::vector<PackageFailure> failures_;
   std::vector<PackageResult> packageResults_;
   std::vector<PackageByMessages> byMessages_;

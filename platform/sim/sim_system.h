@@ -28,6 +28,7 @@ class SimSystem : public platform::System {
   std::string WindowsFolder() const override { return windowsFolder; }
   std::string TempPath() const override { return tempPath; }
   std::string ProgramFolder() const override { return programFolder; }
+  std::string ProgramPath() const override { return programFolder + "\\orvanta.exe"; }
   std::string ProgramFilesFolder() const override { return programFilesFolder; }
   std::string CommandLine() const override { return commandLine; }
   int ScreenWidth() const override { return screenWidth; }

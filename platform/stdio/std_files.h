@@ -35,6 +35,7 @@ class StdSystem : public platform::System {
   std::string WindowsFolder() const override;
   std::string TempPath() const override;
   std::string ProgramFolder() const override;
+  std::string ProgramPath() const override { return {}; }
   std::string ProgramFilesFolder() const override;
   std::string CommandLine() const override { return {}; }
   int ScreenWidth() const override { return 0; }

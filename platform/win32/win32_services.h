@@ -58,6 +58,7 @@ class Win32System : public platform::System {
   std::string WindowsFolder() const override;
   std::string TempPath() const override;
   std::string ProgramFolder() const override;
+  std::string ProgramPath() const override;
   std::string ProgramFilesFolder() const override;
   std::string CommandLine() const override;
   int ScreenWidth() const override;

@@ -61,10 +61,14 @@ std::string Win32System::TempPath() const {
   return Utf8(buffer);
 }
 
-std::string Win32System::ProgramFolder() const {
+std::string Win32System::ProgramPath() const {
   std::vector<wchar_t> buffer(32768, L'\0');
   const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
-  std::string path = Utf8(std::wstring(buffer.data(), n));
+  return Utf8(std::wstring(buffer.data(), n));
+}
+
+std::string Win32System::ProgramFolder() const {
+  std::string path = ProgramPath();
   const size_t slash = path.rfind('\\');
   return WithoutTrailingBackslash(slash == std::string::npos ? path : path.substr(0, slash + 1));
 }

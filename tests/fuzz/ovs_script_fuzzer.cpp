@@ -18,6 +18,7 @@ class FakeSystem : public platform::System {
   std::string WindowsFolder() const override { return "C:\\WINDOWS"; }
   std::string TempPath() const override { return "C:\\TEMP\\"; }
   std::string ProgramFolder() const override { return "C:\\Orvanta"; }
+  std::string ProgramPath() const override { return {}; }
   std::string ProgramFilesFolder() const override { return "C:\\Program Files"; }
   std::string CommandLine() const override { return {}; }
   int ScreenWidth() const override { return 1024; }

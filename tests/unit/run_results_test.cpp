@@ -6,6 +6,7 @@
 #include <cctype>
 #include <sstream>
 
+#include "app/startup.h"
 #include "engine_fixture.h"
 
 namespace {
@@ -199,6 +200,100 @@ TEST_F(DeploymentResults, TheLogTellsTheRunInLinesThatCmTraceReads) {
         "В списке установленных программ ничего не появилось", "Запуск окончен, код завершения 0"}) {
     EXPECT_NE(log.find(said), std::string::npos) << said << "\n" << log;
   }
+}
+
+}  // namespace
+
+namespace {
+
+using namespace engine_test;
+
+constexpr const char* kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+// The machine restarts (a power cut) while the second of three packages
+// installs; at the next logon Windows starts what the run registered, and
+// the run goes on with the third package into the same report and log.
+TEST_F(DeploymentResults, ARunThatARestartEndsGoesOnIntoTheSameReportAndLog) {
+  fake::FakeWizard& second = Setup(fake::WizardOptions{.programPath = "C:\\Setup\\Second.exe",
+                                                       .installMs = 0});
+  Setup("C:\\Setup\\Third.exe");
+  Unattended();
+  const std::vector<std::string> scripts = {WriteScript("Первый", wizard.options().programPath),
+                                            WriteScript("Второй", "C:\\Setup\\Second.exe"),
+                                            WriteScript("Третий", "C:\\Setup\\Third.exe")};
+  Play(scripts);
+  for (int i = 0; i < 600 && second.page() != 3; ++i) ui().AdvanceTime(100);
+  ASSERT_EQ(second.page(), 3) << Report();
+  const auto command =
+      machine().registry.ReadValue(RegistryRoot::LocalMachine, kRunOnce, "!Orvanta");
+  ASSERT_TRUE(command) << "no resume registered";
+  EXPECT_EQ(command->text,
+            "\"C:\\Program Files\\Orvanta\\orvanta.exe\" /RESUME \"C:\\WINDOWS\\Temp\\Orvanta-run.txt\"");
+
+  // What the disk keeps goes to the machine as it starts again.
+  SimApp after;
+  for (const std::string& path : {std::string(kReport), std::string(kLog),
+                                  std::string("C:\\WINDOWS\\Temp\\Orvanta-run.txt"), scripts[0],
+                                  scripts[1], scripts[2]}) {
+    const auto bytes = machine().files.ReadFile(path);
+    ASSERT_TRUE(bytes) << path;
+    after.machine.files.PutFile(path, *bytes);
+  }
+  fake::FakeWizard third(after.machine, {.programPath = "C:\\Setup\\Third.exe"});
+  fake::FakeWizard notAgain(after.machine, {.programPath = "C:\\Setup\\Second.exe"});
+  after.machine.system.commandLine = command->text.substr(command->text.find(" /RESUME") + 1);
+  ASSERT_TRUE(app::Main(after.app));
+  for (long long t = 0; t < 120000 && after.app.ControlBar().IsOpen(); t += 100) {
+    after.machine.ui.AdvanceTime(100);
+  }
+
+  EXPECT_TRUE(third.finished);
+  EXPECT_EQ(notAgain.launchParameters.size(), 0u);
+  EXPECT_EQ(after.machine.ui.exitCode, app::exit_code::kIncomplete);
+  const std::string report = after.machine.files.ReadFile(kReport).value_or("");
+  EXPECT_TRUE(report.starts_with("1   ОК  Первый")) << report;
+  EXPECT_NE(report.find("\r\n2   NO  Второй"), std::string::npos) << report;
+  EXPECT_NE(report.find("\r\n3   ОК  Третий"), std::string::npos) << report;
+  EXPECT_EQ(report.find("\r\n4 "), std::string::npos) << report;
+  EXPECT_NE(report.find("Продолжено после перезагрузки: с пакета 3 из 3"), std::string::npos);
+  EXPECT_NE(report.find("Не завершено: Второй (строка 2)\r\n  Блок: 3 из 4\r\n"
+                        "  Причина: прервано перезагрузкой\r\n"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("Итог установки: Первый (строка 1)"), std::string::npos);
+  EXPECT_NE(report.find("Итог установки: Третий (строка 3)"), std::string::npos);
+  EXPECT_EQ(report.find("Запуск не закончен"), std::string::npos);
+  const std::string log = after.machine.files.ReadFile(kLog).value_or("");
+  EXPECT_NE(log.find("Пакет 1 из 3: Первый"), std::string::npos);
+  EXPECT_NE(log.find("Продолжено после перезагрузки"), std::string::npos);
+  EXPECT_NE(log.find("Пакет 3 из 3: Третий"), std::string::npos);
+  EXPECT_EQ(log.find("\xEF\xBB\xBF", 3), std::string::npos);
+  // Nothing is left to start at the next logon.
+  EXPECT_FALSE(after.machine.registry.ReadValue(RegistryRoot::LocalMachine, kRunOnce, "!Orvanta"));
+  EXPECT_FALSE(after.machine.files.ReadFile("C:\\WINDOWS\\Temp\\Orvanta-run.txt"));
+}
+
+// Between two packages (a setup's last click may restart Windows) the
+// session may end; while a package plays it may not.
+TEST_F(DeploymentResults, TheSessionMayEndBetweenTwoPackagesOfARunThatGoesOn) {
+  fake::FakeWizard& slow = Setup(fake::WizardOptions{.programPath = "C:\\Setup\\Slow.exe",
+                                                     .lingerMs = 20000});
+  Unattended();
+  Play({WriteScript("Медленный", "C:\\Setup\\Slow.exe"),
+        WriteScript("Второй", wizard.options().programPath)});
+  for (int i = 0; i < 600 && slow.clickedPages.empty(); ++i) ui().AdvanceTime(100);
+  ASSERT_FALSE(slow.finished);
+  EXPECT_FALSE(bar().onQueryClose(ui::CloseReason::SessionEnd));
+  for (int i = 0; i < 600 && !slow.finished; ++i) ui().AdvanceTime(100);
+  ui().AdvanceTime(1000);
+  ASSERT_TRUE(slow.finished);
+  ASSERT_EQ(app().statistics.entries().size(), 1u) << "the setup is still waited for";
+  // As Windows does: asked, then told.
+  EXPECT_TRUE(bar().onQueryClose(ui::CloseReason::SessionEnd));
+  bar().onSessionEnd();
+  EXPECT_NE(Report().find("1   ОК  Медленный"), std::string::npos) << Report();
+  EXPECT_TRUE(Report().ends_with("\r\nЗапуск не закончен: пройдено пакетов 1 из 2\r\n")) << Report();
+  EXPECT_TRUE(machine().registry.ReadValue(RegistryRoot::LocalMachine, kRunOnce, "!Orvanta"));
 }
 
 }  // namespace
