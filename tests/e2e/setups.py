@@ -234,8 +234,11 @@ class Report:
     entries: list  # (number, result word, whole line), one per package in order
     total: str  # the "Общее время установки - H:MM:SS" line
     sections: list = field(default_factory=list)  # dicts, one per unfinished package
-    # dicts, one per block whose window was found by likeness
+    # dicts, one per package and reason of blocks whose window was found by likeness
     likeness: list = field(default_factory=list)
+    # dicts, one per package that says what its setup left: "installed" and
+    # "updated" are lists, "nothing" is true for the note that nothing appeared
+    results: list = field(default_factory=list)
 
     def section(self, name):
         found = [s for s in self.sections if s.get("name") == name]
@@ -246,9 +249,11 @@ class Report:
 
 _SECTION_HEAD = re.compile(r"^Не завершено: (.*) \(строка (\d+)\)$")
 _LIKENESS_HEAD = re.compile(r"^Окно найдено по сходству: (.*) \(строка (\d+)\)$")
-_SECTION_FIELDS = {"Блок": "block", "Окно": "window", "Причина": "reason",
+_RESULT_HEAD = re.compile(r"^Итог установки: (.*) \(строка (\d+)\)$")
+_OTHER_HEAD = re.compile(r"^\S")  # a section of another kind, or a line of the whole run
+_SECTION_FIELDS = {"Блок": "block", "Блоки": "blocks", "Окно": "window", "Причина": "reason",
                    "Снимок экрана": "screenshot", "Записано": "recorded", "Нажато": "pressed",
-                   "Почему": "why"}
+                   "Почему": "why", "Код завершения программы установки": "exit_code"}
 
 
 def read_report(path):
@@ -266,16 +271,30 @@ def read_report(path):
         if line.strip():
             number, word = line.split()[:2]
             entries.append((int(number), word, line))
-    sections, likeness, current = [], [], None
+    sections, likeness, results, current = [], [], [], None
     for line in lines[end + 1:]:
-        head = _SECTION_HEAD.match(line) or _LIKENESS_HEAD.match(line)
+        head = _SECTION_HEAD.match(line) or _LIKENESS_HEAD.match(line) or _RESULT_HEAD.match(line)
         if head:
             current = {"name": head[1], "line": int(head[2])}
-            (sections if head.re is _SECTION_HEAD else likeness).append(current)
-        elif current is not None and ":" in line and line.startswith("  "):
+            if head.re is _RESULT_HEAD:
+                current.update(installed=[], updated=[], nothing=False, restart=False)
+            {_SECTION_HEAD: sections, _LIKENESS_HEAD: likeness, _RESULT_HEAD: results}[
+                head.re].append(current)
+        elif _OTHER_HEAD.match(line):
+            current = None
+        elif current is None or not line.startswith("  "):
+            continue
+        elif "installed" in current and line.strip().startswith(("Установлено:", "Обновлено:")):
+            label, value = line.strip().split(":", 1)
+            current["installed" if label == "Установлено" else "updated"].append(value.strip())
+        elif line.strip() == "В списке установленных программ ничего не появилось":
+            current["nothing"] = True
+        elif line.strip() == "Требуется перезагрузка":
+            current["restart"] = True
+        elif ":" in line:
             label, value = line.strip().split(":", 1)
             current[_SECTION_FIELDS.get(label, label)] = value.strip()
-    return Report(text, entries, lines[end], sections, likeness)
+    return Report(text, entries, lines[end], sections, likeness, results)
 
 
 def png_size(path):
@@ -309,6 +328,9 @@ def png_size(path):
 # -- the test case --------------------------------------------------------------
 
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+# Where a run registers itself to go on after a restart.
+RUN_ONCE_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce"
+RESUME_VALUE = "!Orvanta"
 
 
 class SetupCase(WineTestCase):
@@ -333,6 +355,8 @@ class SetupCase(WineTestCase):
         for product in self.PRODUCTS:
             shutil.rmtree(drive / "Program Files" / product, ignore_errors=True)
             self.session.wine("reg", "delete", rf"{UNINSTALL_KEY}\{product}", "/f")
+        # A run that an earlier test ended halfway left itself registered.
+        self.session.wine("reg", "delete", RUN_ONCE_KEY, "/v", RESUME_VALUE, "/f")
 
     def win(self, path):
         return self.session.windows_path(path)

@@ -44,7 +44,7 @@ class StartupTest(WineTestCase):
         self.assertEqual([w.hwnd for w in shown], [box.hwnd], "the second copy shows only the box")
 
         self.answer(box)
-        second.wait(timeout=30)
+        self.assertEqual(second.wait(timeout=30), 1618, "a deployment system's \"try again later\"")
         self.assertTrue(first.running())
         self.assertEqual(self.wait_main_window(first).hwnd, first_main.hwnd)
 

@@ -2,6 +2,7 @@
 `probe run`), and `Programs`, the part of a Session that runs wine commands
 and probe.exe to their end and starts programs that keep running."""
 
+import os
 import select
 import subprocess
 import time
@@ -17,16 +18,36 @@ class Program:
         self.popen = popen
         self.pid = pid
         self.command_line = command_line
+        self._windows_code = None
 
     def running(self):
         return self.popen.poll() is None
 
     def wait(self, timeout):
-        """The process's exit code once it has ended; TimeoutError before."""
+        """The process's exit code once it has ended, as Windows gives it
+        (probe says it whole; Unix keeps only its low 8 bits); TimeoutError
+        before."""
         try:
-            return self.popen.wait(timeout)
+            code = self.popen.wait(timeout)
         except subprocess.TimeoutExpired:
             raise TimeoutError(f"{self.command_line} still runs after {timeout} s") from None
+        if self._windows_code is None:
+            self._windows_code = self._said_exit_code()
+        return code if self._windows_code is None else self._windows_code
+
+    def _said_exit_code(self):
+        # What probe wrote before it ended is in the pipe now; reading to its
+        # end could wait for ever, as the programs it started may hold it.
+        said = b""
+        while select.select([self.popen.stdout], [], [], 0.5)[0]:
+            chunk = os.read(self.popen.stdout.fileno(), 4096)
+            if not chunk:
+                break
+            said += chunk
+        words = said.split()
+        if len(words) >= 2 and words[-2] == b"exit" and words[-1].isdigit():
+            return int(words[-1])
+        return None
 
 
 class Programs:

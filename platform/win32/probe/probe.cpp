@@ -284,6 +284,9 @@ int RunAndWait(const wchar_t* folder, const wchar_t* command_line) {
   DWORD code = 1;
   GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hProcess);
+  // Wine hands only the low 8 bits of an exit code to Unix: 1618 and 3010
+  // arrive whole on this line.
+  WriteOut(L"exit " + std::to_wstring(code) + L"\n");
   return static_cast<int>(code);
 }
 

@@ -3,7 +3,7 @@
 // GUID on every run ("DrawnWizard[{...}]"). For the end-to-end tests of
 // playback.
 //
-//   drawn_wizard.exe [/LOAD=<ms>] [/ANIMATE] [/CLASS=<name>] [/S] /D=<folder>
+//   drawn_wizard.exe [/LOAD=<ms>] [/ANIMATE] [/DEAF=<n>] [/CLASS=<name>] [/S] /D=<folder>
 //
 // Pages, each with its button at the same place (bottom right) and the check
 // box of the first two at the same place (left):
@@ -15,6 +15,8 @@
 //            its bottom and presses are ignored (default 0)
 // /ANIMATE   the bar never stops, presses are taken after the load all the
 //            same (a window whose picture never settles)
+// /DEAF=     the first n presses are lost without a trace, the picture
+//            unchanged (a press that came before the page was ready inside)
 // /CLASS=    the window's class instead of one with a new GUID
 // /S         writes the result as the pages stand, without a window
 // /D=        the folder; last on the line and unquoted, as it may hold spaces
@@ -55,6 +57,7 @@ struct Wizard {
     DWORD pageShownAt = 0;
     int frame = 0;
     int pressedOn = 0;  // 0 none, 1 the button, 2 the check box
+    unsigned long deafPresses = 0;
     bool finished = false;
 };
 
@@ -168,6 +171,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             InvalidateRect(window, nullptr, TRUE);
             return 0;
         case WM_LBUTTONDOWN:
+            if (g_wizard.deafPresses > 0) {
+                --g_wizard.deafPresses;
+                g_wizard.pressedOn = 0;
+                return 0;
+            }
             g_wizard.pressedOn = PressesIgnored() ? 0 : ControlAt(x, y);
             if (g_wizard.pressedOn != 0) SetCapture(window);
             InvalidateRect(window, nullptr, TRUE);
@@ -204,6 +212,8 @@ bool ReadCommandLine(const wchar_t* line) {
         rest = end == std::wstring::npos ? L"" : rest.substr(end);
         if (StartsWith(option, L"/LOAD=")) {
             g_wizard.loadMs = wcstoul(option.c_str() + 6, nullptr, 10);
+        } else if (StartsWith(option, L"/DEAF=")) {
+            g_wizard.deafPresses = wcstoul(option.c_str() + 6, nullptr, 10);
         } else if (option == L"/ANIMATE") {
             g_wizard.animateForever = true;
         } else if (StartsWith(option, L"/CLASS=")) {
@@ -231,7 +241,7 @@ std::wstring ClassNameOfThisRun() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show) {
     if (!ReadCommandLine(commandLine)) {
-        MessageBoxW(nullptr, L"drawn_wizard.exe [/LOAD=<мс>] [/ANIMATE] [/CLASS=<класс>] [/S] /D=<папка>",
+        MessageBoxW(nullptr, L"drawn_wizard.exe [/LOAD=<мс>] [/ANIMATE] [/DEAF=<n>] [/CLASS=<класс>] [/S] /D=<папка>",
                     L"Установка",
                     MB_ICONERROR);
         return kExitUsage;

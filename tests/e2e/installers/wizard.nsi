@@ -15,6 +15,10 @@
 ;             writing a file and a line of its list every second
 ;   HANG_INSTALL  when defined, the install page never ends: it waits
 ;             without doing anything, its buttons disabled
+;   VERSION   the DisplayVersion of its uninstall key (default: none)
+;   NO_ENTRY  when defined, it writes no uninstall key (as some setups)
+;   EXIT_CODE the exit code of a setup that installed (default 0), such as
+;             3010 (installed, restart needed) or 1603 (a fatal error)
 ;
 ; What the install leaves behind, for the tests to check:
 ;   <folder>\readme.txt        the payload, a copy of payload.txt
@@ -79,10 +83,21 @@ Section "Install"
 !endif
   File "/oname=readme.txt" "payload.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
+!ifndef NO_ENTRY
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+!ifdef VERSION
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+!endif
+!endif
 SectionEnd
+
+!ifdef EXIT_CODE
+Function .onInstSuccess
+  SetErrorLevel ${EXIT_CODE}
+FunctionEnd
+!endif
 
 Section "Uninstall"
   Delete "$INSTDIR\readme.txt"
