@@ -153,7 +153,12 @@ class Session(Programs, WindowQueries, Input, Registry):
         folder = Path(folder) if folder else self.drive_c / "Orvanta"
         folder.mkdir(parents=True, exist_ok=True)
         target = folder / "orvanta.exe"
-        shutil.copyfile(self.built("orvanta.exe"), target)
+        # A copy written over the file would change the pages of a copy of the
+        # program that runs from it (a second copy's test): a new file takes
+        # the name, and the running one keeps its own.
+        partial = target.with_suffix(".partial")
+        shutil.copyfile(self.built("orvanta.exe"), partial)
+        partial.replace(target)
         return target
 
 
