@@ -119,6 +119,21 @@ TEST_F(CommandLine, AReportOrLogThatCannotBeWrittenStopsTheRunBeforeItStarts) {
   EXPECT_FALSE(other.app.ControlBar().IsOpen());
 }
 
+// A state cut short or pointing past its queue is no run to go on with.
+TEST_F(CommandLine, AResumeFromAStateThatIsNotWholeIsRefused) {
+  for (const char* state : {"Orvanta run state 1\nscript=C:\\a.OVS\nstarted=1\n",
+                            "Orvanta run state 1\nstarted=2\nend\n", "MZ"}) {
+    SimApp sim;
+    sim.machine.files.PutFile("C:\\WINDOWS\\Temp\\Orvanta-run.txt", state);
+    sim.machine.system.commandLine = "/RESUME \"C:\\WINDOWS\\Temp\\Orvanta-run.txt\"";
+    EXPECT_FALSE(app::Main(sim.app)) << state;
+    EXPECT_EQ(sim.app.exitCode, 2);
+    ASSERT_EQ(sim.machine.ui.messages.size(), 1u);
+    EXPECT_EQ(sim.machine.ui.messages[0].text.rfind("Запуск нельзя продолжить", 0), 0u);
+    EXPECT_FALSE(sim.app.ControlBar().IsOpen());
+  }
+}
+
 TEST_F(CommandLine, PlayOfAFolderQueuesItInLibraryOrderWithoutTheMainWindow) {
   for (const char* name : {"b", "c", "d"}) files.PutFile(std::string("C:\\Библиотека\\") + name + ".ovs", "x");
   files.PutFile("C:\\Библиотека\\Position.lst", "d\r\nc\r\n");
