@@ -95,8 +95,8 @@ TEST_F(StatisticsTest, InstallationAcrossMidnightIsNeverNegative) {
   EXPECT_EQ(stats().TotalDuration(), "0:01:15");
   EXPECT_EQ(stats().StatLines()[0], "1   ОК  Night  0:01:15  23:59:30  00:00:45");
 
-  // The clock set back an hour while a package installs (a time server, a
-  // change of summer time) leaves its duration as long as it was.
+  // The clock set while a package installs (a time server, summer time, the
+  // user) leaves its duration as long as it was.
   stats().BeginStatEntry("Summer");
   SetClock(3, 0, 0);
   sim.machine.system.AdvanceSeconds(40);
