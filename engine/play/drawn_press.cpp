@@ -112,6 +112,7 @@ void StillWait::NewBlock() {
 
 void StillWait::Seen(platform::WindowHandle window, const Picture& picture, long long nowMs) {
   if (window != window_ || picture.cells.size() != picture_.cells.size()) live_.clear();
+  if (window != window_) neverDrawn_ = false;
   window_ = window;
   picture_ = picture;
   changes_.assign(picture.cells.size(), 0);
@@ -152,19 +153,24 @@ void StillWait::PointTo(platform::Desktop& desktop, platform::WindowHandle targe
 bool StillWait::Settled(const platform::Desktop& desktop, platform::WindowHandle target,
                         long long nowMs, std::optional<DrawnLook>& look) {
   look.reset();
-  const std::optional<Picture> picture = WindowPicture(desktop, target);
-  // Nothing can be told from a picture of one colour: pressed as ever.
-  if (!picture) return true;
+  // A picture of one colour (no cells) is a window not drawn yet: shown, its
+  // setup too busy to paint it, or its page still loading.
+  const Picture picture = WindowPicture(desktop, target).value_or(Picture{});
   if (window_ != target) {
-    Seen(target, *picture, nowMs);
+    Seen(target, picture, nowMs);
     return false;
   }
   if (sinceMs_ < 0) sinceMs_ = nowMs;
-  Sample(*picture, nowMs);
-  if (nowMs - changedMs_ < speed::kStillMs && nowMs - sinceMs_ < speed::kMaxStillWaitMs) {
-    return false;
+  Sample(picture, nowMs);
+  const bool waitedLongest = nowMs - sinceMs_ >= speed::kMaxStillWaitMs;
+  if (picture.cells.empty()) {
+    // One that stays so cannot be read: pressed as ever, with no picture
+    // to judge the press by, and its later blocks wait no more.
+    neverDrawn_ = neverDrawn_ || waitedLongest;
+    return neverDrawn_;
   }
-  look = DrawnLook{*picture, live_};
+  if (nowMs - changedMs_ < speed::kStillMs && !waitedLongest) return false;
+  look = DrawnLook{picture, live_};
   // A window that runs all over leaves no part to judge by: then any change
   // is taken for the press's effect, as nothing better can be told.
   if (std::find(live_.begin(), live_.end(), false) == live_.end()) look->live.clear();

@@ -47,7 +47,8 @@ class StillWait {
   // lights up there is drawn while the window settles from the last press.
   void PointTo(platform::Desktop& desktop, platform::WindowHandle target, platform::Point press,
                long long nowMs);
-  // False while the picture still changes; `look` is what it shows now.
+  // False while the picture still changes or is not drawn yet; `look` is
+  // what it shows now (nothing for a window that cannot be read).
   bool Settled(const platform::Desktop& desktop, platform::WindowHandle target, long long nowMs,
                std::optional<DrawnLook>& look);
 
@@ -59,6 +60,7 @@ class StillWait {
   std::vector<int> changes_;  // of each cell, since the block's first look
   std::vector<bool> live_;    // of each cell, over the blocks of this window
   long long sinceMs_ = 0, changedMs_ = 0;
+  bool neverDrawn_ = false;  // stayed one colour for the longest wait
 };
 
 }  // namespace engine

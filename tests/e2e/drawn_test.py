@@ -38,15 +38,19 @@ class DrawnTest(setups.SetupCase):
 
     def assert_installs_as_recorded(self, mode, arguments):
         folders = self.add_library(mode)
-        code, report = self.play_report(f'/PLAY "{self.win(self.scripts)}" {arguments} /TIMEOUT 30',
-                                        self.reports / f"{mode}.txt", timeout=240)
+        log = self.reports / f"{mode}.log"
+        log.unlink(missing_ok=True)
+        code, report = self.play_report(
+            f'/PLAY "{self.win(self.scripts)}" {arguments} /TIMEOUT 30 /LOG "{self.win(log)}"',
+            self.reports / f"{mode}.txt", timeout=240)
         self.assert_results(report, [(f"{n:02} Рисованный", "ОК") for n in range(1, ROUNDS + 1)])
         self.assertEqual(code, 0)
         for folder in folders:
             result = folder / "result.txt"
             self.assertTrue(result.is_file(), f"{mode}: {result} is missing\n{report.text}")
+            # The log says how each press was confirmed, should one go astray.
             self.assertEqual(result.read_text(), "shortcut=1\ndictionaries=0\n",
-                             f"{mode}: {folder}\n{report.text}")
+                             f"{mode}: {folder}\n{report.text}\n{log.read_text(encoding='utf-8-sig')}")
         self.assertNotIn("Нажатие не изменило окно", report.text)
 
     def test_installs_as_recorded_ten_times_at_the_fast_speed_and_by_window_messages(self):

@@ -38,6 +38,9 @@ class DrawnWizard {
     // come late now and then).
     bool barOnly = false;
     std::vector<long long> frameGaps = {40};
+    // The window shows nothing drawn (one colour) this long after it
+    // appears, as when a busy machine paints it late.
+    long long firstPaintMs = 0;
   };
 
   DrawnWizard(sim::SimMachine& machine, Options options) : machine_(machine), options_(options) {
@@ -48,6 +51,10 @@ class DrawnWizard {
       machine_.desktop.SetProcess(window, process_);
       machine_.desktop.SetOnClickAt(window, [this](Point p) { Press(p); });
       if (options_.hover) machine_.desktop.SetOnHover(window, [this](Point p) { Hover(p); });
+      paintFrom_ = machine_.ui.nowMs + options_.firstPaintMs;
+      machine_.ui.Schedule(options_.firstPaintMs, [this] {
+        if (window != 0) Draw();
+      });
       ShowPage(1);
     });
   }
@@ -85,6 +92,7 @@ class DrawnWizard {
     machine_.ui.Schedule(gap, [this, generation] { Animate(generation); });
   }
   void Draw() {
+    if (machine_.ui.nowMs < paintFrom_) return;
     const uint64_t frame = options_.barOnly ? 0 : uint64_t(frame_) * 100000;
     machine_.desktop.SetPicture(window, 1 + page_ * 1000 + shortcut * 100 + dictionaries * 10 +
                                             lit_ + frame);
@@ -128,7 +136,7 @@ class DrawnWizard {
   Options options_;
   int process_ = 0, page_ = 0, frame_ = 0, generation_ = 0, lit_ = 0;
   size_t pageFrame_ = 0;
-  long long loadedAt_ = 0;
+  long long loadedAt_ = 0, paintFrom_ = 0;
 };
 
 class DrawnWindows : public PlayerTest {
@@ -263,6 +271,32 @@ TEST_F(DrawnWindows, APartThatRunsByItselfIsNoEffectOfThePress) {
   EXPECT_TRUE(drawn.shortcut) << "the bar's frame was taken for the press's effect";
   EXPECT_TRUE(drawn.dictionaries);
   EXPECT_EQ(Report().find("Нажатие не изменило окно"), std::string::npos) << Report();
+}
+
+// The window shows nothing drawn until well into its first page's load: the
+// press waits for a picture, and is played again once the page has loaded.
+// Before, a window of one colour was pressed at once and the press went for
+// done, with the box clear.
+TEST_F(DrawnWindows, AWindowNotYetDrawnIsWaitedForLikeALoadingPage) {
+  DrawnWizard drawn(machine(), {.loadMs = 400, .firstPaintMs = 300});
+  PlayUnattended(0);
+  EXPECT_TRUE(drawn.finished) << Report();
+  EXPECT_TRUE(drawn.shortcut) << Report();
+  EXPECT_EQ(drawn.taken, 4);
+  EXPECT_EQ(Report().find("Нажатие не изменило окно"), std::string::npos) << Report();
+}
+
+// A window that is never drawn (or cannot be read) gives nothing to wait
+// for: its first block waits the bounded time, the others none.
+TEST_F(DrawnWindows, AWindowNeverDrawnWaitsOnceAndIsPressedAsEver) {
+  DrawnWizard drawn(machine(), {.firstPaintMs = 600000});
+  const long long start = ui().nowMs;
+  PlayUnattended(0);
+  EXPECT_TRUE(drawn.finished) << Report();
+  EXPECT_TRUE(drawn.shortcut);
+  EXPECT_EQ(drawn.taken, 4);
+  EXPECT_GE(ui().nowMs - start, engine::speed::kMaxStillWaitMs);
+  EXPECT_LT(ui().nowMs - start, 2 * engine::speed::kMaxStillWaitMs);
 }
 
 TEST_F(DrawnWindows, AWindowWhosePictureNeverSettlesGetsItsPressAfterABoundedWait) {
