@@ -27,7 +27,7 @@ Player::Player(app::App& app, FrmStels& bar)
       bar_(bar),
       results_(app),
       activity_(app.platform.desktop, app.platform.system),
-      locator_(app.platform.desktop, app.platform.system),
+      locator_(app.platform.desktop, app.platform.system, app.script),
       queue_(app, bar, results_, activity_, *this),
       clickWatch_(app),
       foreground_(app.platform.desktop),

@@ -21,31 +21,31 @@ std::optional<std::string> MatchText(const std::string& s) {
 
 // FindWindowEx with class and caption compared in their stored form (the
 // class, as by the system, without regard to case).
-WindowHandle NextMatch(const platform::Desktop& desktop, const platform::System& system,
+WindowHandle NextMatch(const platform::Desktop& desktop, const TextForm& form,
                        WindowHandle parent, WindowHandle after, const std::string& className,
                        const std::optional<std::string>& caption,
                        const ProcessFilter& owned = nullptr) {
-  const std::string cls = StoredText(system, className);
+  const std::string cls = form.Stored(className);
   const std::optional<std::string> cap =
-      caption ? std::optional<std::string>(StoredText(system, *caption)) : std::nullopt;
+      caption ? std::optional<std::string>(form.Stored(*caption)) : std::nullopt;
   const bool topLevel = parent == 0 || parent == desktop.DesktopWindow();
   for (WindowHandle w = desktop.FindWindow(parent, after, "", std::nullopt); w != 0;
        w = desktop.FindWindow(parent, w, "", std::nullopt)) {
-    if (!cls.empty() && !text::EqualsNoCase(StoredText(system, desktop.ClassName(w)), cls)) continue;
-    if (cap && StoredText(system, desktop.WindowText(w)) != *cap) continue;
+    if (!cls.empty() && !text::EqualsNoCase(form.Stored(desktop.ClassName(w)), cls)) continue;
+    if (cap && form.Stored(desktop.WindowText(w)) != *cap) continue;
     if (topLevel && owned && !owned(desktop.ProcessIdOf(w))) continue;
     return w;
   }
   return 0;
 }
 
-WindowHandle NthMatch(const platform::Desktop& desktop, const platform::System& system,
+WindowHandle NthMatch(const platform::Desktop& desktop, const TextForm& form,
                       WindowHandle parent, const std::string& className,
                       const std::optional<std::string>& caption, int n,
                       const ProcessFilter& owned) {
   WindowHandle w = 0;
   for (int k = 1; k <= n; ++k) {
-    w = NextMatch(desktop, system, parent, w, className, caption, owned);
+    w = NextMatch(desktop, form, parent, w, className, caption, owned);
     if (w == 0) break;
   }
   return w;
@@ -53,16 +53,12 @@ WindowHandle NthMatch(const platform::Desktop& desktop, const platform::System& 
 
 }  // namespace
 
-std::string StoredText(const platform::System& system, const std::string& s) {
-  return system.FromAnsi(system.ToAnsi(s));
-}
-
 std::string RecordedText(const std::string& s) {
   if (!s.empty() && s.back() == '\0') return s.substr(0, s.size() - 1);
   return s;
 }
 
-void DescribeWindow(const platform::Desktop& desktop, const platform::System& system,
+void DescribeWindow(const platform::Desktop& desktop, const TextForm& form,
                     WindowHandle window, WindowPath& path) {
   std::vector<WindowHandle> chain;  // the window, then its ancestors
   for (WindowHandle w = window; w != 0 && int(chain.size()) < kMaxDepth;
@@ -75,21 +71,22 @@ void DescribeWindow(const platform::Desktop& desktop, const platform::System& sy
     script::WindowStep step;
     step.caption = text::FirstChars(desktop.WindowText(w), kMaxStepText);
     step.className = text::FirstChars(desktop.ClassName(w), kMaxStepText);
+    step.controlId = desktop.ControlId(w);
     step.ordinal = w == desktop.DesktopWindow()
                        ? -1
-                       : CountOrdinal(desktop, system, parent, step.className, step.caption, w);
+                       : CountOrdinal(desktop, form, parent, step.className, step.caption, w);
     path.push_back(std::move(step));
   }
 }
 
-int CountOrdinal(const platform::Desktop& desktop, const platform::System& system,
+int CountOrdinal(const platform::Desktop& desktop, const TextForm& form,
                  WindowHandle parent, const std::string& className, const std::string& caption,
                  WindowHandle window) {
   const std::string cls = text::Trim(className).empty() ? std::string() : className;
   const std::optional<std::string> match = MatchText(caption);
   int count = 0;
   for (WindowHandle after = 0;;) {
-    const WindowHandle w = NextMatch(desktop, system, parent, after, cls, match);
+    const WindowHandle w = NextMatch(desktop, form, parent, after, cls, match);
     // A window that is not among the matches is an owned top-level window
     // (GetParent gave its owner): 0 finds it among the top-level windows,
     // where a count of the owner's like children would find one of them.
@@ -100,13 +97,13 @@ int CountOrdinal(const platform::Desktop& desktop, const platform::System& syste
   }
 }
 
-WindowHandle FindNthWindow(const platform::Desktop& desktop, const platform::System& system,
+WindowHandle FindNthWindow(const platform::Desktop& desktop, const TextForm& form,
                            WindowHandle parent, const std::string& className,
                            const std::optional<std::string>& caption, int n) {
-  return NthMatch(desktop, system, parent, className, caption, n, nullptr);
+  return NthMatch(desktop, form, parent, className, caption, n, nullptr);
 }
 
-WindowHandle FindTargetWindow(const platform::Desktop& desktop, const platform::System& system,
+WindowHandle FindTargetWindow(const platform::Desktop& desktop, const TextForm& form,
                               const WindowPath& path, const ProcessFilter& owned) {
   WindowHandle parent = 0, w = 0;
   for (const script::WindowStep& step : path) {
@@ -116,9 +113,9 @@ WindowHandle FindTargetWindow(const platform::Desktop& desktop, const platform::
     if (step.ordinal == -1) {
       w = desktop.DesktopWindow();
     } else if (step.ordinal == 0) {
-      w = NextMatch(desktop, system, desktop.DesktopWindow(), 0, className, match, owned);
+      w = NextMatch(desktop, form, desktop.DesktopWindow(), 0, className, match, owned);
     } else {
-      w = NthMatch(desktop, system, parent, className, match, step.ordinal, owned);
+      w = NthMatch(desktop, form, parent, className, match, step.ordinal, owned);
     }
     if (w == 0) return 0;
     parent = w;

@@ -19,20 +19,28 @@ using WindowPath = std::vector<script::WindowStep>;
 // Class names and captions are read into buffers of 255 characters.
 constexpr size_t kMaxStepText = 254;
 
-// Class names and captions are compared as the script stores them, in the
-// ANSI code page of `system`: a caption with characters the code page lacks
-// is found again although the script holds it changed.
-std::string StoredText(const platform::System& system, const std::string& s);
+// Class names and captions are compared as the script stores them, in its
+// code page (the system's while recording): a caption with characters the
+// code page lacks is found again although the script holds it changed.
+struct TextForm {
+  TextForm(const platform::System& s) : system(s), codePage(s.AnsiCodePage()) {}  // NOLINT
+  TextForm(const platform::System& s, unsigned page) : system(s), codePage(page) {}
+  std::string Stored(const std::string& text) const {
+    return system.FromCodePage(system.ToCodePage(text, codePage), codePage);
+  }
+  const platform::System& system;
+  unsigned codePage;
+};
 // A recorded class name or caption as it is compared: a text stored with
 // length 0 may read back as a single NUL, which is dropped.
 std::string RecordedText(const std::string& s);
 
 // Appends the window's ancestors (outermost first) and the window itself.
-void DescribeWindow(const platform::Desktop& desktop, const platform::System& system,
+void DescribeWindow(const platform::Desktop& desktop, const TextForm& form,
                     platform::WindowHandle window, WindowPath& path);
 // The 1-based position of `window` among the children of `parent` with this
 // class and caption; 0 when it is not among them.
-int CountOrdinal(const platform::Desktop& desktop, const platform::System& system,
+int CountOrdinal(const platform::Desktop& desktop, const TextForm& form,
                  platform::WindowHandle parent, const std::string& className,
                  const std::string& caption, platform::WindowHandle window);
 // Says whether a top-level window's process may be searched; none: any.
@@ -41,12 +49,12 @@ using ProcessFilter = std::function<bool(unsigned)>;
 // `owned`, top-level windows of other processes are passed over, and
 // ordinals count only the others.
 platform::WindowHandle FindTargetWindow(const platform::Desktop& desktop,
-                                        const platform::System& system, const WindowPath& path,
+                                        const TextForm& form, const WindowPath& path,
                                         const ProcessFilter& owned = nullptr);
 // The n-th child of `parent` with this class and caption (no caption = any); 0
 // when there are fewer than n or n < 1.
 platform::WindowHandle FindNthWindow(const platform::Desktop& desktop,
-                                     const platform::System& system,
+                                     const TextForm& form,
                                      platform::WindowHandle parent, const std::string& className,
                                      const std::optional<std::string>& caption, int n);
 

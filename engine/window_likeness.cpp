@@ -17,6 +17,9 @@ constexpr int kClassRunPartsAside = 20;
 constexpr int kCaptionVersionAside = 30;
 constexpr int kCaptionSimilarBase = 10;  // plus ten times the similarity
 constexpr int kAtRecordedOrdinal = 10;
+// A caption aside for the control ID, or for the setup's one window of the
+// class: the setup's own language may show every caption differently.
+constexpr int kCaptionAsideForId = 20;
 // More complete paths than any wizard has: the search ends there.
 constexpr size_t kMaxPaths = 256;
 
@@ -165,14 +168,21 @@ int MatchCaption(const std::string& live, const std::string& recorded, bool pres
   return kCaptionSimilarBase + static_cast<int>(std::floor(similarity * 10));
 }
 
-StepMatch MatchStep(const platform::Desktop& desktop, const platform::System& system,
-                    WindowHandle w, const script::WindowStep& step, bool pressed) {
+// `aside`: why the caption may differ, when it may.
+StepMatch MatchStep(const platform::Desktop& desktop, const TextForm& form,
+                    WindowHandle w, const script::WindowStep& step, bool pressed,
+                    const std::string& aside = {}) {
   std::string classWhy, captionWhy;
-  const int cls = MatchClass(StoredText(system, desktop.ClassName(w)), RecordedText(step.className),
+  const int cls = MatchClass(form.Stored(desktop.ClassName(w)), RecordedText(step.className),
                              classWhy);
   if (cls == 0) return {};
-  const int caption = MatchCaption(StoredText(system, desktop.WindowText(w)),
-                                   RecordedText(step.caption), pressed, captionWhy);
+  const std::string live = form.Stored(desktop.WindowText(w));
+  int caption = MatchCaption(live, RecordedText(step.caption), pressed, captionWhy);
+  if (caption == 0 && !aside.empty()) {
+    caption = kCaptionAsideForId;
+    captionWhy = "заголовок " + Quoted(live) + " вместо " + Quoted(RecordedText(step.caption)) +
+                 " (" + aside + ")";
+  }
   if (caption == 0) return {};
   std::string why = classWhy;
   if (!captionWhy.empty()) why += (why.empty() ? "" : ", ") + captionWhy;
@@ -187,10 +197,10 @@ struct Candidate {
 
 class LikenessSearch {
  public:
-  LikenessSearch(const platform::Desktop& desktop, const platform::System& system,
+  LikenessSearch(const platform::Desktop& desktop, const TextForm& form,
                  const WindowPath& path, const std::function<bool(unsigned)>& ownedBySetup,
                  platform::Point press)
-      : desktop_(desktop), system_(system), path_(path), owned_(ownedBySetup), press_(press) {}
+      : desktop_(desktop), form_(form), path_(path), owned_(ownedBySetup), press_(press) {}
 
   std::vector<Candidate> Run() {
     if (!path_.empty()) Descend(0, 0, 0, "");
@@ -218,10 +228,14 @@ class LikenessSearch {
     const std::vector<WindowHandle> siblings =
         topLevel ? SetupTopLevel() : desktop_.ChildWindows(parent);
     const bool pressed = level + 1 == path_.size();
+    const std::string soleOfClass = topLevel ? SoleOfClass(siblings, step) : std::string();
     // Like siblings in order, to find the one at the recorded ordinal.
     std::vector<std::pair<WindowHandle, StepMatch>> like;
     for (WindowHandle w : siblings) {
-      StepMatch m = MatchStep(desktop_, system_, w, step, pressed);
+      const bool sameId = !topLevel && step.controlId != 0 && desktop_.ControlId(w) == step.controlId;
+      const std::string aside =
+          sameId ? "тот же идентификатор элемента " + std::to_string(step.controlId) : soleOfClass;
+      StepMatch m = MatchStep(desktop_, form_, w, step, pressed, aside);
       if (m.score > 0) like.emplace_back(w, std::move(m));
     }
     const bool ordinalExists = step.ordinal >= 1 && step.ordinal <= int(like.size());
@@ -249,6 +263,24 @@ class LikenessSearch {
     }
   }
 
+  // A path that knows its windows' control IDs may take the setup's one
+  // shown top-level window of the recorded class whatever its caption: the
+  // reason, or nothing when the setup shows none or several.
+  std::string SoleOfClass(const std::vector<WindowHandle>& topLevel,
+                          const script::WindowStep& step) const {
+    const bool knowsIds = std::any_of(path_.begin(), path_.end(),
+                                      [](const script::WindowStep& s) { return s.controlId != 0; });
+    if (!knowsIds) return {};
+    int shown = 0;
+    std::string unused;
+    for (WindowHandle w : topLevel) {
+      if (!desktop_.IsVisible(w)) continue;
+      shown += MatchClass(form_.Stored(desktop_.ClassName(w)), RecordedText(step.className),
+                          unused) > 0;
+    }
+    return shown == 1 ? "единственное окно этого класса у программы установки" : std::string();
+  }
+
   void Next(size_t level, WindowHandle w, int score, const std::string& why) {
     if (level + 1 < path_.size()) return Descend(level + 1, w, score, why);
     const platform::ScreenArea client = desktop_.ClientArea(w);
@@ -262,7 +294,7 @@ class LikenessSearch {
   }
 
   const platform::Desktop& desktop_;
-  const platform::System& system_;
+  const TextForm& form_;
   const WindowPath& path_;
   const std::function<bool(unsigned)>& owned_;
   platform::Point press_;
@@ -322,11 +354,11 @@ double Similarity(const std::string& a, const std::string& b) {
   return 1.0 - double(row[y.size()]) / double(longer);
 }
 
-LikelyWindow FindLikelyWindow(const platform::Desktop& desktop, const platform::System& system,
+LikelyWindow FindLikelyWindow(const platform::Desktop& desktop, const TextForm& form,
                               const WindowPath& path,
                               const std::function<bool(unsigned)>& ownedBySetup,
                               platform::Point press) {
-  std::vector<Candidate> found = LikenessSearch(desktop, system, path, ownedBySetup, press).Run();
+  std::vector<Candidate> found = LikenessSearch(desktop, form, path, ownedBySetup, press).Run();
   if (found.empty()) return {};
   std::sort(found.begin(), found.end(),
             [](const Candidate& a, const Candidate& b) { return a.score > b.score; });

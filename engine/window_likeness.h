@@ -19,6 +19,10 @@
 //   kMinSimilarLength characters;
 // - the window at the recorded ordinal among its like siblings is preferred;
 //   when there are fewer of them now, any of them may be it;
+// - a path that stores control IDs (a script recorded on another Windows
+//   language shows every caption in its own) also takes, caption aside, the
+//   setup's one shown top-level window of the recorded class, and below it
+//   a child with the recorded class and control ID;
 // - the window must be shown, and the pressed one must hold the press point.
 // Each way of matching scores, and the path of the highest score is taken
 // when it beats every other by at least kClearMargin and its window is
@@ -53,7 +57,7 @@ struct LikelyWindow {
 // The setup's window that `path` most likely means now. `ownedBySetup` says
 // whether a process id is the setup's; `press` is the press point in the
 // pressed window's client area.
-LikelyWindow FindLikelyWindow(const platform::Desktop& desktop, const platform::System& system,
+LikelyWindow FindLikelyWindow(const platform::Desktop& desktop, const TextForm& form,
                               const WindowPath& path,
                               const std::function<bool(unsigned)>& ownedBySetup,
                               platform::Point press);

@@ -133,6 +133,10 @@ class Desktop {
   virtual bool IsWindow(WindowHandle window) const = 0;
   virtual std::string ClassName(WindowHandle window) const = 0;
   virtual std::string WindowText(WindowHandle window) const = 0;
+  // GetDlgCtrlID of a child window, the number its program knows it by,
+  // the same in every language; 0 for a top-level window (whose "ID" is its
+  // menu) and for a window that is gone.
+  virtual int ControlId(WindowHandle window) const = 0;
   // GetWindowThreadProcessId: the process that made the window; 0 when the
   // window is gone.
   virtual unsigned ProcessIdOf(WindowHandle window) const = 0;

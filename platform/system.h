@@ -41,9 +41,17 @@ class System {
   // the process; true when no other process holds one of that name.
   virtual bool ClaimSingleInstance(const std::string& name) = 0;
 
-  // The system ANSI code page, used for every byte that goes into a file.
-  virtual std::string ToAnsi(const std::string& utf8) const = 0;
-  virtual std::string FromAnsi(const std::string& ansi) const = 0;
+  // The system ANSI code page (1251 on a Russian Windows, 1252 on an
+  // English one), used for every byte that goes into a file unless the file
+  // says which code page its texts are in.
+  virtual unsigned AnsiCodePage() const = 0;
+  // Whether texts can be converted to and from this code page.
+  virtual bool KnowsCodePage(unsigned codePage) const = 0;
+  // Characters the code page lacks become '?' or a look-alike.
+  virtual std::string ToCodePage(const std::string& utf8, unsigned codePage) const = 0;
+  virtual std::string FromCodePage(const std::string& bytes, unsigned codePage) const = 0;
+  std::string ToAnsi(const std::string& utf8) const { return ToCodePage(utf8, AnsiCodePage()); }
+  std::string FromAnsi(const std::string& ansi) const { return FromCodePage(ansi, AnsiCodePage()); }
 };
 
 }  // namespace platform

@@ -80,13 +80,52 @@ constexpr std::array<char16_t, 128> kCp1251High = {
     0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447, 0x0448,
     0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F};
 
-char ToCp1251Byte(char32_t c) {
+// Upper half of Windows-1252 (0x80..0xFF): 0xA0 on is Latin-1 itself. Its
+// five unassigned bytes stand for the control characters of their value, as
+// Windows decodes them.
+constexpr std::array<char16_t, 128> Cp1252High() {
+  std::array<char16_t, 128> high{};
+  constexpr char16_t kFrom80[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  for (size_t k = 0; k < high.size(); ++k) {
+    high[k] = k < 32 ? kFrom80[k] : static_cast<char16_t>(0x80 + k);
+  }
+  return high;
+}
+constexpr std::array<char16_t, 128> kCp1252High = Cp1252High();
+
+const std::array<char16_t, 128>* HighHalfOf(unsigned codePage) {
+  if (codePage == 1251) return &kCp1251High;
+  if (codePage == 1252) return &kCp1252High;
+  return nullptr;
+}
+
+char ToByte(char32_t c, const std::array<char16_t, 128>& high) {
   if (c < 0x80) return static_cast<char>(c);
   if (c == 0xFFFD) return '?';
-  for (size_t k = 0; k < kCp1251High.size(); ++k) {
-    if (kCp1251High[k] == c) return static_cast<char>(0x80 + k);
+  for (size_t k = 0; k < high.size(); ++k) {
+    if (high[k] == c) return static_cast<char>(0x80 + k);
   }
   return '?';
+}
+
+std::string ToSingleByte(std::string_view utf8, const std::array<char16_t, 128>& high) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) out += ToByte(DecodeAt(utf8, i), high);
+  return out;
+}
+
+std::string FromSingleByte(std::string_view bytes, const std::array<char16_t, 128>& high) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (char ch : bytes) {
+    const auto b = static_cast<unsigned char>(ch);
+    Encode(b < 0x80 ? char32_t(b) : char32_t(high[b - 0x80]), out);
+  }
+  return out;
 }
 
 }  // namespace
@@ -157,21 +196,19 @@ std::string TrimLeft(std::string_view s) {
   return b == std::string_view::npos ? std::string() : std::string(s.substr(b));
 }
 
-std::string Utf8ToCp1251(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size();) out += ToCp1251Byte(DecodeAt(utf8, i));
-  return out;
+std::string Utf8ToCp1251(std::string_view utf8) { return ToSingleByte(utf8, kCp1251High); }
+std::string Cp1251ToUtf8(std::string_view bytes) { return FromSingleByte(bytes, kCp1251High); }
+
+bool IsSingleByteCodePageKnown(unsigned codePage) { return HighHalfOf(codePage) != nullptr; }
+
+std::string Utf8ToCodePage(std::string_view utf8, unsigned codePage) {
+  const auto* high = HighHalfOf(codePage);
+  return high ? ToSingleByte(utf8, *high) : std::string();
 }
 
-std::string Cp1251ToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  for (char ch : bytes) {
-    const auto b = static_cast<unsigned char>(ch);
-    Encode(b < 0x80 ? char32_t(b) : char32_t(kCp1251High[b - 0x80]), out);
-  }
-  return out;
+std::string CodePageToUtf8(std::string_view bytes, unsigned codePage) {
+  const auto* high = HighHalfOf(codePage);
+  return high ? FromSingleByte(bytes, *high) : std::string();
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {

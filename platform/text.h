@@ -35,6 +35,11 @@ std::string TrimLeft(std::string_view s);
 // become '?'. The one unassigned byte (0x98) decodes to U+FFFD.
 std::string Utf8ToCp1251(std::string_view utf8);
 std::string Cp1251ToUtf8(std::string_view bytes);
+// The same for Windows-1251 and Windows-1252 (Western European, the code
+// page of an English Windows) by number; any other gives an empty string.
+bool IsSingleByteCodePageKnown(unsigned codePage);
+std::string Utf8ToCodePage(std::string_view utf8, unsigned codePage);
+std::string CodePageToUtf8(std::string_view bytes, unsigned codePage);
 
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);

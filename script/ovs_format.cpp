@@ -156,7 +156,21 @@ void SplitTail(std::string_view bytes, size_t blocksEnd, ScriptImage& image) {
     rest.remove_suffix(1);
   }
   image.stamp.assign(rest);
+  if (rest.size() <= kTimeStampSize) return;
+  const std::optional<ControlIds> ids = DecodeControlIds(rest.substr(kTimeStampSize));
+  if (!ids || ids->size() != image.blocks.size()) return;
+  for (size_t b = 0; b < ids->size(); ++b) {
+    if ((*ids)[b].size() != image.blocks[b].windowPath.size()) return;
+  }
+  for (size_t b = 0; b < ids->size(); ++b) {
+    for (size_t s = 0; s < (*ids)[b].size(); ++s) {
+      image.blocks[b].windowPath[s].controlId = (*ids)[b][s];
+    }
+  }
+  image.stamp.resize(kTimeStampSize);
+  image.hasControlIds = true;
 }
+
 
 }  // namespace
 
@@ -189,7 +203,8 @@ std::string EncodeHeader(const ScriptHeader& h) {
   PutInt32(out, h.screenHeight);
   PutInt16(out, h.versionMajor);
   PutInt16(out, h.versionMinor);
-  out.append(h.reserved12.begin(), h.reserved12.end());
+  PutInt32(out, h.codePage);
+  out.append(h.reserved16.begin(), h.reserved16.end());
   PutInt32(out, h.blockCount);
   PutInt32(out, h.programPathLength);
   PutInt32(out, h.programPathOffset);
@@ -205,7 +220,8 @@ ScriptHeader DecodeHeader(std::string_view bytes) {
   h.screenHeight = GetInt32(bytes, 4);
   h.versionMajor = GetInt16(bytes, 8);
   h.versionMinor = GetInt16(bytes, 10);
-  std::copy_n(bytes.begin() + 12, h.reserved12.size(), h.reserved12.begin());
+  h.codePage = GetInt32(bytes, 12);
+  std::copy_n(bytes.begin() + 16, h.reserved16.size(), h.reserved16.begin());
   h.blockCount = GetInt32(bytes, 20);
   h.programPathLength = GetInt32(bytes, 24);
   h.programPathOffset = GetInt32(bytes, 28);
@@ -232,6 +248,43 @@ void EncodeBlock(std::string& out, const RawBlock& block) {
     PutInt32(out, e.y);
   }
   out += block.text;
+}
+
+ControlIds ControlIdsOf(const std::vector<RawBlock>& blocks) {
+  ControlIds ids;
+  for (const RawBlock& block : blocks) {
+    std::vector<int32_t>& steps = ids.emplace_back();
+    for (const RawWindowStep& step : block.windowPath) steps.push_back(step.controlId);
+  }
+  return ids;
+}
+
+std::string EncodeControlIds(const ControlIds& ids) {
+  std::string body;
+  for (const std::vector<int32_t>& steps : ids) {
+    PutInt32(body, static_cast<int32_t>(steps.size()));
+    for (const int32_t id : steps) PutInt32(body, id);
+  }
+  std::string out(kControlIdsSignature, 4);
+  PutInt32(out, static_cast<int32_t>(body.size()));
+  return out + body;
+}
+
+std::optional<ControlIds> DecodeControlIds(std::string_view bytes) {
+  if (bytes.size() < 8 || bytes.substr(0, 4) != std::string_view(kControlIdsSignature, 4)) {
+    return std::nullopt;
+  }
+  if (GetInt32(bytes, 4) != static_cast<int64_t>(bytes.size() - 8)) return std::nullopt;
+  ControlIds ids;
+  for (size_t pos = 8; pos < bytes.size();) {
+    if (!Fits(bytes, pos, 1, 4)) return std::nullopt;
+    const int32_t count = GetInt32(bytes, pos);
+    pos += 4;
+    if (!Fits(bytes, pos, count, 4)) return std::nullopt;
+    std::vector<int32_t>& steps = ids.emplace_back();
+    for (int32_t k = 0; k < count; ++k, pos += 4) steps.push_back(GetInt32(bytes, pos));
+  }
+  return ids;
 }
 
 std::optional<ScriptDamage> DecodeBlock(std::string_view bytes, size_t& pos, int number,
@@ -295,6 +348,7 @@ std::string BuildScript(const ScriptImage& image) {
   out += image.programPath;
   out += image.parameters;
   out += image.stamp;
+  if (image.hasControlIds) out += EncodeControlIds(ControlIdsOf(image.blocks));
   if (image.padding) out += static_cast<char>(*image.padding);
   return out;
 }

@@ -6,7 +6,14 @@
 //   0    ScriptHeader (39 bytes)
 //   39   description (200 bytes, 0x00-padded)
 //   239  BlockCount action blocks
-//        program path, parameters (the trailer), time stamp, one 0x00 byte
+//        program path, parameters (the trailer), time stamp,
+//        [control IDs], one 0x00 byte
+//
+// Two additions sit where every reader of the format looks at nothing: the
+// code page of the texts at offset 12 (a Long, 0 for none: the system's),
+// and after the time stamp, which no reader reads, the control ID of every
+// window step (signature, Long length of what follows, then per block a
+// Long step count and a Long ID per step).
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -36,7 +43,8 @@ struct ScriptHeader {
   int32_t screenHeight = 0;
   int16_t versionMajor = 0;
   int16_t versionMinor = 0;
-  std::array<uint8_t, 8> reserved12{};  // kept as found, so edits preserve them
+  int32_t codePage = 0;                 // of the texts; 0: the system's
+  std::array<uint8_t, 4> reserved16{};  // kept as found, so edits preserve them
   int32_t blockCount = 0;
   int32_t programPathLength = 0;
   int32_t programPathOffset = 0;
@@ -72,6 +80,7 @@ struct RawWindowStep {
   std::string className;
   std::string caption;
   int32_t ordinal = 0;
+  int32_t controlId = 0;  // stored apart from the block, after the time stamp
   bool operator==(const RawWindowStep&) const = default;
 };
 
@@ -98,6 +107,15 @@ void EncodeBlock(std::string& out, const RawBlock& block);
 std::optional<ScriptDamage> DecodeBlock(std::string_view bytes, size_t& pos, int number,
                                         RawBlock* block);
 
+// The control IDs of the blocks' window steps, a list per block.
+using ControlIds = std::vector<std::vector<int32_t>>;
+constexpr char kControlIdsSignature[] = "CTID";
+// The bytes that follow the time stamp; the IDs the blocks' steps hold.
+ControlIds ControlIdsOf(const std::vector<RawBlock>& blocks);
+std::string EncodeControlIds(const ControlIds& ids);
+// Nothing unless `bytes` are all of one such part, whole.
+std::optional<ControlIds> DecodeControlIds(std::string_view bytes);
+
 // A whole plain script split into its parts, so that it can be shown and
 // rebuilt byte for byte.
 struct ScriptImage {
@@ -107,7 +125,9 @@ struct ScriptImage {
   std::string gap;  // bytes between the last block and the program path
   std::string programPath;
   std::string parameters;
-  std::string stamp;               // bytes after the parameters, up to the last byte
+  std::string stamp;  // bytes after the parameters, up to the control IDs or the last byte
+  // The steps' controlId came from the file (and go back into it) when true.
+  bool hasControlIds = false;
   std::optional<uint8_t> padding;  // the last byte; none when the trailer ends the file
   // An empty trailer may carry an offset that points nowhere near the blocks;
   // it is then kept as it is instead of being derived from the layout.

@@ -8,7 +8,7 @@ namespace script {
 
 ScriptBuffer::ScriptBuffer(const platform::System& system,
                            std::function<std::string(const std::string&)> expandMacros)
-    : system_(system), expand_(std::move(expandMacros)) {}
+    : system_(system), expand_(std::move(expandMacros)), codePage_(system.AnsiCodePage()) {}
 
 // ---- Recording --------------------------------------------------------------
 
@@ -21,13 +21,16 @@ void ScriptBuffer::NewScript(const std::string& description) {
   header_.screenHeight = system_.ScreenHeight();
   header_.versionMajor = kVersionMajor;
   header_.versionMinor = kVersionMinor;
+  codePage_ = system_.AnsiCodePage();
+  header_.codePage = static_cast<int32_t>(codePage_);
+  controlIds_.clear();
   WriteHeader();
   SetDescription(description);
 }
 
 void ScriptBuffer::SetDescription(const std::string& text) {
   if (text.empty() || bytes_.size() < kFirstBlockOffset) return;
-  std::string ansi = system_.ToAnsi(text::FirstChars(text, kDescriptionSize));
+  std::string ansi = ToScriptBytes(text::FirstChars(text, kDescriptionSize));
   ansi.resize(kDescriptionSize, '\0');  // also cuts a code page with wider characters
   bytes_.replace(kDescriptionOffset, kDescriptionSize, ansi);
 }
@@ -43,19 +46,20 @@ void ScriptBuffer::AppendBlock() {
   WriteHeader();
   RawBlock raw;
   raw.windowPath.reserve(block.windowPath.size());
+  std::vector<int32_t>& ids = controlIds_.emplace_back();
   for (const WindowStep& step : block.windowPath) {
-    raw.windowPath.push_back(
-        {system_.ToAnsi(step.className), system_.ToAnsi(step.caption), step.ordinal});
+    raw.windowPath.push_back({ToScriptBytes(step.className), ToScriptBytes(step.caption), step.ordinal});
+    ids.push_back(step.controlId);
   }
   raw.mouseEvents = block.mouseEvents;
-  raw.text = system_.ToAnsi(block.blockText);
+  raw.text = ToScriptBytes(block.blockText);
   AppendAtWritePosition([&](std::string& out) { EncodeBlock(out, raw); });
   block.blockText.clear();
 }
 
 bool ScriptBuffer::AppendProgramPath(const std::string& path) {
   if (bytes_.size() == kEmptyScriptSize) return false;
-  const std::string ansi = system_.ToAnsi(path);
+  const std::string ansi = ToScriptBytes(path);
   header_.programPathOffset = static_cast<int32_t>(writePosition_);
   header_.programPathLength = static_cast<int32_t>(ansi.size());
   AppendText(ansi);
@@ -64,7 +68,7 @@ bool ScriptBuffer::AppendProgramPath(const std::string& path) {
 }
 
 void ScriptBuffer::AppendParameters(const std::string& text) {
-  const std::string ansi = system_.ToAnsi(text);
+  const std::string ansi = ToScriptBytes(text);
   AppendText(ansi);
   header_.parametersLength = static_cast<int32_t>(ansi.size());
   WriteHeader();
@@ -76,6 +80,10 @@ void ScriptBuffer::AppendTimeStamp() {
                             text::PadNumber(t.year, 4) + " " + text::PadNumber(t.hour, 2) + ":" +
                             text::PadNumber(t.minute, 2) + ":" + text::PadNumber(t.second, 2);
   AppendText(stamp);
+  const bool anyId = std::any_of(controlIds_.begin(), controlIds_.end(), [](const auto& steps) {
+    return std::any_of(steps.begin(), steps.end(), [](int32_t id) { return id != 0; });
+  });
+  if (anyId) AppendText(EncodeControlIds(controlIds_));
 }
 
 template <typename Encode>
@@ -124,7 +132,7 @@ bool ScriptBuffer::ReplaceTrailerString(int64_t start, int64_t oldLength, const 
 }
 
 bool ScriptBuffer::ReplaceProgramPath(const std::string& text) {
-  const std::string ansi = system_.ToAnsi(text);
+  const std::string ansi = ToScriptBytes(text);
   if (!ReplaceTrailerString(header_.programPathOffset, header_.programPathLength, ansi)) {
     return false;
   }
@@ -134,7 +142,7 @@ bool ScriptBuffer::ReplaceProgramPath(const std::string& text) {
 }
 
 bool ScriptBuffer::ReplaceParameters(const std::string& text) {
-  const std::string ansi = system_.ToAnsi(text);
+  const std::string ansi = ToScriptBytes(text);
   const int64_t start = int64_t{header_.programPathOffset} + header_.programPathLength;
   if (!ReplaceTrailerString(start, header_.parametersLength, ansi)) return false;
   header_.parametersLength = static_cast<int32_t>(ansi.size());
@@ -148,6 +156,8 @@ void ScriptBuffer::SetBytes(std::string bytes) {
   bytes_ = std::move(bytes);
   writePosition_ = bytes_.empty() ? 0 : bytes_.size() - 1;
   header_ = ScriptHeader{};
+  codePage_ = system_.AnsiCodePage();
+  controlIds_.clear();
   ResetCursors();
 }
 
@@ -162,11 +172,17 @@ bool ScriptBuffer::LoadScript(const platform::FileSystem& fs, const std::string&
 }
 
 bool ScriptBuffer::ReadHeader() {
-  if (CheckStructure()) {
+  ScriptImage image;
+  codePage_ = system_.AnsiCodePage();
+  controlIds_.clear();
+  if (CheckScript(bytes_, &image)) {
     header_ = ScriptHeader{};
     return false;
   }
-  header_ = DecodeHeader(bytes_);
+  header_ = image.header;
+  const auto named = static_cast<unsigned>(header_.codePage);
+  if (header_.codePage > 0 && system_.KnowsCodePage(named)) codePage_ = named;
+  if (image.hasControlIds) controlIds_ = ControlIdsOf(image.blocks);
   return true;
 }
 
@@ -191,16 +207,16 @@ std::string ScriptBuffer::ReadDescription() const {
   std::string area = Slice(kDescriptionOffset, kDescriptionSize);
   const size_t nul = area.find('\0');
   if (nul != std::string::npos) area.resize(nul);
-  return system_.FromAnsi(area);
+  return FromScriptBytes(area);
 }
 
 std::string ScriptBuffer::ReadProgramPath() const {
-  return system_.FromAnsi(Slice(header_.programPathOffset, header_.programPathLength));
+  return FromScriptBytes(Slice(header_.programPathOffset, header_.programPathLength));
 }
 
 std::string ScriptBuffer::ReadParameters() const {
   const int64_t start = int64_t{header_.programPathOffset} + header_.programPathLength;
-  return system_.FromAnsi(Slice(start, header_.parametersLength));
+  return FromScriptBytes(Slice(start, header_.parametersLength));
 }
 
 bool ScriptBuffer::IsVersionSupported() const {
@@ -233,11 +249,16 @@ bool ScriptBuffer::ReadNextBlock() {
   block.windowPath.resize(raw.windowPath.size());
   for (size_t i = 0; i < raw.windowPath.size(); ++i) {
     const RawWindowStep& step = raw.windowPath[i];
-    block.windowPath[i] = {system_.FromAnsi(step.className), system_.FromAnsi(step.caption),
-                           step.ordinal};
+    block.windowPath[i] = {FromScriptBytes(step.className), FromScriptBytes(step.caption), step.ordinal};
+  }
+  if (static_cast<size_t>(blocksRead_) < controlIds_.size() &&
+      controlIds_[blocksRead_].size() == block.windowPath.size()) {
+    for (size_t i = 0; i < block.windowPath.size(); ++i) {
+      block.windowPath[i].controlId = controlIds_[blocksRead_][i];
+    }
   }
   block.mouseEvents = std::move(raw.mouseEvents);
-  if (!raw.text.empty()) block.blockText = expand_(system_.FromAnsi(raw.text));
+  if (!raw.text.empty()) block.blockText = expand_(FromScriptBytes(raw.text));
   blocksRead_ += 1;
   return true;
 }

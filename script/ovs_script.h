@@ -21,6 +21,7 @@ struct WindowStep {
   std::string className;  // at most 255 characters
   std::string caption;    // empty matches any caption
   int32_t ordinal = 0;    // 1-based among like siblings; 0 not found; -1 the desktop
+  int32_t controlId = 0;  // of a child window (GetDlgCtrlID); 0 none or not stored
   bool operator==(const WindowStep&) const = default;
 };
 
@@ -33,7 +34,7 @@ struct CurrentBlock {
 
 class ScriptBuffer {
  public:
-  // `system` gives the screen size, the local time and the ANSI code page;
+  // `system` gives the screen size, the local time and the code pages;
   // `expandMacros` is applied to each block text as it is read.
   ScriptBuffer(const platform::System& system,
                std::function<std::string(const std::string&)> expandMacros);
@@ -47,6 +48,8 @@ class ScriptBuffer {
   // False, changing nothing, while the buffer holds no block (240 bytes).
   bool AppendProgramPath(const std::string& path);
   void AppendParameters(const std::string& text);
+  // The time stamp, and after it the control IDs of the blocks' windows
+  // when any has one.
   void AppendTimeStamp();
   std::function<void()> onBlockAppended;  // the control bar's FirstDo
 
@@ -83,6 +86,9 @@ class ScriptBuffer {
   const std::string& bytes() const { return bytes_; }
   void SetBytes(std::string bytes);  // as read from a file (scrambled or not)
   const ScriptHeader& header() const { return header_; }
+  // The code page the texts are in: the one the script names when the
+  // system knows it, else the system's (a script from before it was stored).
+  unsigned codePage() const { return codePage_; }
   size_t readPosition() const { return readPosition_; }
   int blocksRead() const { return blocksRead_; }
 
@@ -100,6 +106,10 @@ class ScriptBuffer {
   bool TrailerFollowsBlocks() const;
   bool ReplaceTrailerString(int64_t start, int64_t oldLength, const std::string& text);
   std::string Slice(int64_t offset, int64_t length) const;
+  std::string ToScriptBytes(const std::string& text) const { return system_.ToCodePage(text, codePage_); }
+  std::string FromScriptBytes(const std::string& bytes) const {
+    return system_.FromCodePage(bytes, codePage_);
+  }
 
   const platform::System& system_;
   std::function<std::string(const std::string&)> expand_;
@@ -109,6 +119,8 @@ class ScriptBuffer {
   size_t readPosition_ = kFirstBlockOffset;
   int blocksRead_ = 0;
   bool readFailed_ = false;
+  unsigned codePage_ = 0;
+  ControlIds controlIds_;  // of the blocks recorded or read
 };
 
 }  // namespace script

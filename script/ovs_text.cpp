@@ -1,5 +1,6 @@
 #include "script/ovs_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 #include <vector>
@@ -13,23 +14,35 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // ---- Writing ----------------------------------------------------------------
 
-bool NeedsEscape(unsigned char b) {
-  return b < 0x20 || b == 0x7F || b == 0x98 || b == 0xA0 || b == 0xAD;
+// The code page strings are shown in: the one the script names when it is
+// one of the two known here, else Windows-1251.
+unsigned ShownCodePage(int32_t named) {
+  const auto codePage = static_cast<unsigned>(named);
+  return named > 0 && text::IsSingleByteCodePageKnown(codePage) ? codePage : 1251;
 }
 
-std::string Quote(std::string_view bytes) {
+// Control characters, bytes with no character (shown as U+FFFD) and, for
+// clarity, the no-break space and the soft hyphen.
+bool NeedsEscape(unsigned char b, const std::string& shown) {
+  const std::u16string c = text::Utf8ToUtf16(shown);
+  const char16_t u = c.empty() ? 0 : c[0];
+  return u < 0x20 || (u >= 0x7F && u < 0xA0) || u == 0xFFFD || b == 0xA0 || b == 0xAD;
+}
+
+std::string Quote(std::string_view bytes, unsigned codePage) {
   std::string out = "\"";
   for (const char ch : bytes) {
     const auto b = static_cast<unsigned char>(ch);
+    const std::string shown = text::CodePageToUtf8(std::string_view(&ch, 1), codePage);
     if (ch == '"' || ch == '\\') {
       out += '\\';
       out += ch;
-    } else if (NeedsEscape(b)) {
+    } else if (NeedsEscape(b, shown)) {
       out += "\\x";
       out += kHexDigits[b >> 4];
       out += kHexDigits[b & 0xF];
     } else {
-      out += text::Cp1251ToUtf8(std::string_view(&ch, 1));
+      out += shown;
     }
   }
   return out + '"';
@@ -55,17 +68,20 @@ std::string NameOr(const std::map<int16_t, std::string>& names, int16_t value) {
   return it != names.end() ? it->second : std::to_string(value);
 }
 
-void WriteBlock(std::string& out, const RawBlock& block, size_t number, size_t offset) {
+void WriteBlock(std::string& out, const RawBlock& block, size_t number, size_t offset,
+                unsigned codePage, bool controlIds) {
   out += "block  # " + std::to_string(number) + " at offset " + std::to_string(offset) + "\n";
   for (const RawWindowStep& step : block.windowPath) {
-    out += "  window " + Quote(step.className) + " " + Quote(step.caption) + " " +
-           std::to_string(step.ordinal) + "\n";
+    out += "  window " + Quote(step.className, codePage) + " " + Quote(step.caption, codePage) +
+           " " + std::to_string(step.ordinal);
+    if (controlIds) out += " id " + std::to_string(step.controlId);
+    out += "\n";
   }
   for (const MouseEvent& e : block.mouseEvents) {
     out += "  mouse " + NameOr(kActionNames, e.action) + " " + NameOr(kButtonNames, e.button) +
            " " + std::to_string(e.x) + " " + std::to_string(e.y) + "\n";
   }
-  if (!block.text.empty()) out += "  text " + Quote(block.text) + "\n";
+  if (!block.text.empty()) out += "  text " + Quote(block.text, codePage) + "\n";
   out += "end\n";
 }
 
@@ -94,7 +110,10 @@ bool IsSpace(char c) {
 
 class Line {
  public:
-  Line(std::string_view source, int number) : number_(number) { Tokenize(source); }
+  Line(std::string_view source, int number, unsigned codePage)
+      : number_(number), codePage_(codePage) {
+    Tokenize(source);
+  }
 
   bool empty() const { return tokens_.empty(); }
   int number() const { return number_; }
@@ -117,6 +136,12 @@ class Line {
     const Token& t = Next(what);
     if (t.quoted) Fail("'" + keyword_ + "': " + what + " must not be quoted");
     return t.text;
+  }
+
+  bool HasMore() const { return next_ < tokens_.size(); }
+  // Whether a string was read yet: the code page must come before any.
+  bool HasString() const {
+    return std::any_of(tokens_.begin(), tokens_.end(), [](const Token& t) { return t.quoted; });
   }
 
   int64_t Number(const char* what, int64_t min, int64_t max) {
@@ -183,8 +208,8 @@ class Line {
       }
       const size_t length = text::ByteOffsetOfChar(s.substr(i), 1);
       const std::string_view ch = s.substr(i, length);
-      const std::string byte = text::Utf8ToCp1251(ch);
-      if (byte.size() != 1 || text::Cp1251ToUtf8(byte) != ch) FailOnCharacter(ch);
+      const std::string byte = text::Utf8ToCodePage(ch, codePage_);
+      if (byte.size() != 1 || text::CodePageToUtf8(byte, codePage_) != ch) FailOnCharacter(ch);
       bytes += byte;
       i += length;
     }
@@ -197,7 +222,8 @@ class Line {
       Fail(std::string("byte 0x") + kHexDigits[b >> 4] + kHexDigits[b & 0xF] +
            " is not valid UTF-8; write a raw byte as \\xHH");
     }
-    Fail("'" + std::string(ch) + "' has no Windows-1251 byte; write a raw byte as \\xHH");
+    Fail("'" + std::string(ch) + "' has no Windows-" + std::to_string(codePage_) +
+         " byte; write a raw byte as \\xHH");
   }
 
   char ReadEscape(std::string_view s, size_t& i) {
@@ -216,6 +242,7 @@ class Line {
   }
 
   int number_;
+  unsigned codePage_;
   std::vector<Token> tokens_;
   std::string keyword_;
   size_t next_ = 0;
@@ -251,8 +278,14 @@ class TextParser {
     image_.padding = 0;
   }
 
+  unsigned codePage() const { return ShownCodePage(image_.header.codePage); }
+
   void ParseLine(Line& line) {
     const std::string keyword = line.Keyword();
+    if (keyword == "codepage" && stringsSeen_) {
+      line.Fail("'codepage' must come before the first string, which it decodes");
+    }
+    stringsSeen_ = stringsSeen_ || line.HasString();
     if (block_) {
       ParseBlockLine(line, keyword);
     } else {
@@ -265,6 +298,10 @@ class TextParser {
     if (block_) throw ParseError{blockLine_, "'block' is not closed by 'end'"};
     const bool trailer =
         !image_.gap.empty() || !image_.programPath.empty() || !image_.parameters.empty();
+    if (image_.hasControlIds && image_.stamp.size() != kTimeStampSize) {
+      throw ParseError{seen_["stamp"], "control IDs ('id' on 'window') follow a time stamp of " +
+                                           std::to_string(kTimeStampSize) + " bytes"};
+    }
     if (image_.programOffsetExplicit && trailer) {
       throw ParseError{seen_["program-offset"],
                        "'program-offset' is only for an empty trailer: it cannot be combined "
@@ -295,8 +332,10 @@ class TextParser {
     } else if (keyword == "version") {
       h.versionMajor = static_cast<int16_t>(line.Number("major version", INT16_MIN, INT16_MAX));
       h.versionMinor = static_cast<int16_t>(line.Number("minor version", INT16_MIN, INT16_MAX));
+    } else if (keyword == "codepage") {
+      h.codePage = static_cast<int32_t>(line.Number("the code page", 0, INT32_MAX));
     } else if (keyword == "reserved") {
-      ParseHex(line, line.Word("bytes 12..19"), h.reserved12);
+      ParseReserved(line, line.Word("bytes 16..19"));
       ParseHex(line, line.Word("bytes 36..38"), h.reserved36);
     } else if (keyword == "description") {
       image_.description = line.String("the description");
@@ -333,6 +372,11 @@ class TextParser {
       step.className = line.String("the class name");
       step.caption = line.String("the caption");
       step.ordinal = static_cast<int32_t>(line.Number("the ordinal", INT32_MIN, INT32_MAX));
+      if (line.HasMore()) {
+        if (line.Word("'id'") != "id") line.Fail("'window': after the ordinal only 'id N' may follow");
+        step.controlId = static_cast<int32_t>(line.Number("the control ID", INT32_MIN, INT32_MAX));
+        image_.hasControlIds = true;
+      }
       block_->windowPath.push_back(std::move(step));
     } else if (keyword == "mouse") {
       MouseEvent e;
@@ -355,7 +399,21 @@ class TextParser {
     }
   }
 
+  // Bytes 16..19, or 12..19 as a text from before the code page had a line
+  // of its own (it then also gives the code page).
+  void ParseReserved(Line& line, const std::string& word) {
+    ScriptHeader& h = image_.header;
+    if (word.size() != 16) return ParseHex(line, word, h.reserved16);
+    std::array<uint8_t, 8> bytes{};
+    ParseHex(line, word, bytes);
+    if (seen_.count("codepage") == 0) {
+      h.codePage = GetInt32(std::string_view(reinterpret_cast<const char*>(bytes.data()), 4), 0);
+    }
+    std::copy_n(bytes.begin() + 4, 4, h.reserved16.begin());
+  }
+
   ScriptImage& image_;
+  bool stringsSeen_ = false;
   RawBlock* block_ = nullptr;
   int blockLine_ = 0;
   int textSeen_ = 0;
@@ -369,25 +427,27 @@ std::string ScriptToText(const ScriptImage& image) {
   std::string out = "# Orvanta script; `ovstool build` turns this text back into the file.\n";
   out += "screen " + std::to_string(h.screenWidth) + " " + std::to_string(h.screenHeight) + "\n";
   out += "version " + std::to_string(h.versionMajor) + " " + std::to_string(h.versionMinor) + "\n";
-  out += "reserved " + Hex(h.reserved12) + " " + Hex(h.reserved36) + "\n";
+  const unsigned codePage = ShownCodePage(h.codePage);
+  if (h.codePage != 0) out += "codepage " + std::to_string(h.codePage) + "\n";
+  out += "reserved " + Hex(h.reserved16) + " " + Hex(h.reserved36) + "\n";
   std::string_view description = image.description;
   while (!description.empty() && description.back() == '\0') description.remove_suffix(1);
-  out += "description " + Quote(description) + "\n";
+  out += "description " + Quote(description, codePage) + "\n";
   size_t offset = kFirstBlockOffset;
   std::string encoded;
   for (size_t i = 0; i < image.blocks.size(); ++i) {
-    WriteBlock(out, image.blocks[i], i + 1, offset);
+    WriteBlock(out, image.blocks[i], i + 1, offset, codePage, image.hasControlIds);
     encoded.clear();
     EncodeBlock(encoded, image.blocks[i]);
     offset += encoded.size();
   }
-  if (!image.gap.empty()) out += "gap " + Quote(image.gap) + "\n";
+  if (!image.gap.empty()) out += "gap " + Quote(image.gap, codePage) + "\n";
   if (image.programOffsetExplicit) {
     out += "program-offset " + std::to_string(h.programPathOffset) + "\n";
   }
-  out += "program " + Quote(image.programPath) + "\n";
-  out += "parameters " + Quote(image.parameters) + "\n";
-  out += "stamp " + Quote(image.stamp) + "\n";
+  out += "program " + Quote(image.programPath, codePage) + "\n";
+  out += "parameters " + Quote(image.parameters, codePage) + "\n";
+  out += "stamp " + Quote(image.stamp, codePage) + "\n";
   out += "padding " + (image.padding ? std::to_string(*image.padding) : "none") + "\n";
   return out;
 }
@@ -401,7 +461,7 @@ std::optional<TextError> ScriptFromText(std::string_view source, ScriptImage& im
       const size_t end = source.find('\n');
       const std::string_view text = source.substr(0, end);
       source.remove_prefix(end == std::string_view::npos ? source.size() : end + 1);
-      Line line(text, ++number);
+      Line line(text, ++number, parser.codePage());
       if (!line.empty()) parser.ParseLine(line);
     }
     parser.Finish();

@@ -4,10 +4,11 @@
 //
 //   screen 1024 768
 //   version 1 0
-//   reserved 0000000000000000 000000
+//   codepage 1251                      # of the strings; absent: none named
+//   reserved 00000000 000000           # bytes 16..19 and 36..38
 //   description "Демо"
 //   block                              # 1 at offset 239
-//     window "#32770" "Установка" 1    # class, caption, ordinal
+//     window "#32770" "Установка" 1    # class, caption, ordinal[, id N]
 //     mouse press left 40 12           # action, button, x, y
 //     text "%TEMP%\\demo.log"
 //   end
@@ -16,7 +17,10 @@
 //   stamp "08.12.2026 14:03:27"
 //   padding 0
 //
-// Strings are Windows-1251 bytes shown as UTF-8 between double quotes. A byte
+// Strings are bytes of the script's code page (Windows-1251 or -1252; any
+// other is shown as 1251) written as UTF-8 between double quotes; `codepage`
+// must come before them. `id N` on every window line of a script that stores
+// control IDs (after its time stamp) gives each step's. A byte
 // that would not come back the same way (control characters, 0x98, and for
 // clarity the no-break space and soft hyphen) is written \xHH; a quote or a
 // backslash is escaped with a backslash. `#` starts a comment outside quotes.

@@ -8,9 +8,9 @@ namespace engine {
 
 platform::WindowHandle TargetLocator::FindExact(const WindowPath& path,
                                                 const platform::Process* setup) const {
-  if (!setup) return FindTargetWindow(desktop_, system_, path);
+  if (!setup) return FindTargetWindow(desktop_, Form(), path);
   SetupProcesses processes(*setup);
-  return FindTargetWindow(desktop_, system_, path,
+  return FindTargetWindow(desktop_, Form(), path,
                           [&](unsigned process) { return processes.Owns(process); });
 }
 
@@ -33,14 +33,14 @@ Located TargetLocator::FindLikely(const WindowPath& path, platform::Point press,
                                   const platform::Process& setup) const {
   SetupProcesses processes(setup);
   const auto ownedBySetup = [&](unsigned process) { return processes.Owns(process); };
-  const LikelyWindow likely = FindLikelyWindow(desktop_, system_, path, ownedBySetup, press);
+  const LikelyWindow likely = FindLikelyWindow(desktop_, Form(), path, ownedBySetup, press);
   Located found;
   found.window = likely.window;
   if (likely.window == 0) return found;
   found.byLikeness = true;
   // Described before the press changes it.
   WindowPath pressed;
-  DescribeWindow(desktop_, system_, likely.window, pressed);
+  DescribeWindow(desktop_, Form(), likely.window, pressed);
   found.pressed = DescribePath(pressed);
   found.why = likely.why.empty() ? "тот же путь среди окон программы установки" : likely.why;
   return found;

@@ -22,8 +22,10 @@ struct Located {
 
 class TargetLocator {
  public:
-  TargetLocator(const platform::Desktop& desktop, const platform::System& system)
-      : desktop_(desktop), system_(system) {}
+  // Texts are compared in the code page of `script`, the one being played.
+  TargetLocator(const platform::Desktop& desktop, const platform::System& system,
+                const script::ScriptBuffer& script)
+      : desktop_(desktop), system_(system), script_(script) {}
 
   // `setup`: the followed setup, null when there is none to follow (a
   // document handed to a running program); `missingMs`: how long the block
@@ -38,9 +40,11 @@ class TargetLocator {
   Located FindLikely(const WindowPath& path, platform::Point press,
                      const platform::Process& setup) const;
   Located WithState(Located found) const;
+  TextForm Form() const { return TextForm(system_, script_.codePage()); }
 
   const platform::Desktop& desktop_;
   const platform::System& system_;
+  const script::ScriptBuffer& script_;
 };
 
 // Input goes only to a window that can take it now: enabled with its

@@ -470,6 +470,15 @@ bool SimDesktop::IsWindow(WindowHandle window) const {
   return window == kDesktop || Get(window) != nullptr;
 }
 
+int SimDesktop::ControlId(WindowHandle window) const {
+  const Window* w = Get(window);
+  return w && w->parent != 0 ? w->controlId : 0;
+}
+
+void SimDesktop::SetControlId(WindowHandle window, int id) {
+  if (Window* w = Get(window)) w->controlId = id;
+}
+
 std::string SimDesktop::ClassName(WindowHandle window) const {
   if (window == kDesktop) return "#32769";
   const Window* w = Get(window);

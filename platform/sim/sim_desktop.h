@@ -116,6 +116,8 @@ class SimDesktop : public platform::Desktop {
   // be told.
   void SetOnClickAt(platform::WindowHandle window, std::function<void(platform::Point)> onClick);
   void SetPicture(platform::WindowHandle window, uint64_t picture);
+  // A child window's ID; a top-level window has none, whatever is set.
+  void SetControlId(platform::WindowHandle window, int id);
   // The picture is kPictureSide x kPictureSide pixels; one of them drawn
   // apart from the rest (a bar running along the bottom); 0 draws it as the
   // rest again.
@@ -188,6 +190,7 @@ class SimDesktop : public platform::Desktop {
   platform::WindowHandle Parent(platform::WindowHandle window) const override;
   bool IsWindow(platform::WindowHandle window) const override;
   std::string ClassName(platform::WindowHandle window) const override;
+  int ControlId(platform::WindowHandle window) const override;
   std::string WindowText(platform::WindowHandle window) const override;
   platform::Point ClientToScreen(platform::WindowHandle window,
                                  platform::Point client) const override;
@@ -249,6 +252,7 @@ class SimDesktop : public platform::Desktop {
     int process = kOtherProcess;
     platform::ButtonKind buttonKind = platform::ButtonKind::None;
     int check = 0;  // of a check box or radio button
+    int controlId = 0;
     std::function<void()> onClick;
     std::function<void(platform::Point)> onClickAt;
     std::function<void(platform::Point)> onHover;

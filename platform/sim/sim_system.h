@@ -47,8 +47,15 @@ class SimSystem : public platform::System {
     ++instanceClaims;
     return !otherInstanceRunning;
   }
-  std::string ToAnsi(const std::string& utf8) const override { return text::Utf8ToCp1251(utf8); }
-  std::string FromAnsi(const std::string& ansi) const override { return text::Cp1251ToUtf8(ansi); }
+  unsigned codePage = 1251;  // a Russian Windows unless a test says otherwise
+  unsigned AnsiCodePage() const override { return codePage; }
+  bool KnowsCodePage(unsigned cp) const override { return text::IsSingleByteCodePageKnown(cp); }
+  std::string ToCodePage(const std::string& utf8, unsigned cp) const override {
+    return text::Utf8ToCodePage(utf8, cp);
+  }
+  std::string FromCodePage(const std::string& bytes, unsigned cp) const override {
+    return text::CodePageToUtf8(bytes, cp);
+  }
 };
 
 }  // namespace sim

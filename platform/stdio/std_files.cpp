@@ -199,12 +199,19 @@ long long StdSystem::AwakeTimeMs() const {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-std::string StdSystem::ToAnsi(const std::string& utf8) const {
-  return text::Utf8ToCp1251(utf8);
+// The tools that run beside Windows read scripts made on a Russian one.
+unsigned StdSystem::AnsiCodePage() const { return 1251; }
+
+bool StdSystem::KnowsCodePage(unsigned codePage) const {
+  return text::IsSingleByteCodePageKnown(codePage);
 }
 
-std::string StdSystem::FromAnsi(const std::string& ansi) const {
-  return text::Cp1251ToUtf8(ansi);
+std::string StdSystem::ToCodePage(const std::string& utf8, unsigned codePage) const {
+  return text::Utf8ToCodePage(utf8, codePage);
+}
+
+std::string StdSystem::FromCodePage(const std::string& bytes, unsigned codePage) const {
+  return text::CodePageToUtf8(bytes, codePage);
 }
 
 }  // namespace stdio

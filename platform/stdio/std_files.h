@@ -45,8 +45,10 @@ class StdSystem : public platform::System {
   long long AwakeTimeMs() const override;
   void KeepAwake(bool) override {}
   bool ClaimSingleInstance(const std::string&) override { return true; }
-  std::string ToAnsi(const std::string& utf8) const override;
-  std::string FromAnsi(const std::string& ansi) const override;
+  unsigned AnsiCodePage() const override;
+  bool KnowsCodePage(unsigned codePage) const override;
+  std::string ToCodePage(const std::string& utf8, unsigned codePage) const override;
+  std::string FromCodePage(const std::string& bytes, unsigned codePage) const override;
 };
 
 }  // namespace stdio

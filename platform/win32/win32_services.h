@@ -68,8 +68,10 @@ class Win32System : public platform::System {
   long long AwakeTimeMs() const override;
   void KeepAwake(bool on) override;
   bool ClaimSingleInstance(const std::string& name) override;
-  std::string ToAnsi(const std::string& utf8) const override;
-  std::string FromAnsi(const std::string& ansi) const override;
+  unsigned AnsiCodePage() const override;
+  bool KnowsCodePage(unsigned codePage) const override;
+  std::string ToCodePage(const std::string& utf8, unsigned codePage) const override;
+  std::string FromCodePage(const std::string& bytes, unsigned codePage) const override;
 
  private:
   HANDLE semaphore_ = nullptr;  // kept open for the life of the process
@@ -85,6 +87,7 @@ class Win32Desktop : public platform::Desktop {
   std::vector<platform::WindowHandle> ChildWindows(platform::WindowHandle parent) const override;
   bool IsWindow(platform::WindowHandle window) const override;
   std::string ClassName(platform::WindowHandle window) const override;
+  int ControlId(platform::WindowHandle window) const override;
   std::string WindowText(platform::WindowHandle window) const override;
   unsigned ProcessIdOf(platform::WindowHandle window) const override;
   platform::Point ClientToScreen(platform::WindowHandle window,

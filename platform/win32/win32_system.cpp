@@ -118,12 +118,18 @@ bool Win32System::ClaimSingleInstance(const std::string& name) {
   return semaphore_ != nullptr && GetLastError() == 0;
 }
 
-std::string Win32System::ToAnsi(const std::string& utf8) const {
-  return ConvertCodePage(CP_UTF8, CP_ACP, utf8);
+unsigned Win32System::AnsiCodePage() const { return GetACP(); }
+
+bool Win32System::KnowsCodePage(unsigned codePage) const {
+  return IsValidCodePage(codePage) != FALSE;
 }
 
-std::string Win32System::FromAnsi(const std::string& ansi) const {
-  return ConvertCodePage(CP_ACP, CP_UTF8, ansi);
+std::string Win32System::ToCodePage(const std::string& utf8, unsigned codePage) const {
+  return ConvertCodePage(CP_UTF8, codePage, utf8);
+}
+
+std::string Win32System::FromCodePage(const std::string& bytes, unsigned codePage) const {
+  return ConvertCodePage(codePage, CP_UTF8, bytes);
 }
 
 platform::WindowHandle Win32Desktop::DesktopWindow() const { return FromHwnd(GetDesktopWindow()); }
@@ -164,6 +170,12 @@ std::string Win32Desktop::ClassName(platform::WindowHandle window) const {
   wchar_t buffer[256] = {};
   const int n = GetClassNameW(ToHwnd(window), buffer, 256);
   return Utf8(std::wstring(buffer, n > 0 ? n : 0));
+}
+
+int Win32Desktop::ControlId(platform::WindowHandle window) const {
+  HWND hwnd = ToHwnd(window);
+  if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) == 0) return 0;
+  return GetDlgCtrlID(hwnd);
 }
 
 unsigned Win32Desktop::ProcessIdOf(platform::WindowHandle window) const {

@@ -28,8 +28,14 @@ class FakeSystem : public platform::System {
   long long AwakeTimeMs() const override { return 0; }
   void KeepAwake(bool) override {}
   bool ClaimSingleInstance(const std::string&) override { return true; }
-  std::string ToAnsi(const std::string& utf8) const override { return text::Utf8ToCp1251(utf8); }
-  std::string FromAnsi(const std::string& ansi) const override { return text::Cp1251ToUtf8(ansi); }
+  unsigned AnsiCodePage() const override { return 1251; }
+  bool KnowsCodePage(unsigned cp) const override { return text::IsSingleByteCodePageKnown(cp); }
+  std::string ToCodePage(const std::string& utf8, unsigned cp) const override {
+    return text::Utf8ToCodePage(utf8, cp);
+  }
+  std::string FromCodePage(const std::string& bytes, unsigned cp) const override {
+    return text::CodePageToUtf8(bytes, cp);
+  }
 };
 
 constexpr int kMaxBlocks = 100000;

@@ -56,7 +56,8 @@ TEST_F(ScriptTest, FreshBufferIsHeaderDescriptionAndPaddingByte) {
   EXPECT_EQ(LongAt(b, 4), 768);
   EXPECT_EQ(script::GetInt16(b, 8), 1);
   EXPECT_EQ(script::GetInt16(b, 10), 0);
-  EXPECT_EQ(b.find_first_not_of('\0', 12), std::string::npos);
+  EXPECT_EQ(LongAt(b, 12), 1251);  // the code page of the texts
+  EXPECT_EQ(b.find_first_not_of('\0', 16), std::string::npos);
   EXPECT_FALSE(s.AppendProgramPath("C:\\setup.exe"));
   EXPECT_EQ(s.bytes().size(), 240u);
   EXPECT_EQ(LongAt(s.bytes(), 24), 0);

@@ -29,7 +29,7 @@ std::string RoundTrip(const std::string& bytes) {
 // file without padding all come back unchanged through the text.
 TEST(ScriptText, KeepsEveryByteOfUnusualScripts) {
   ScriptImage image;
-  image.header = {-1, 70000, 3, -2, {1, 2, 3, 4, 5, 6, 7, 0xFF}, 0, 0, 0, 0, {0x98, 0, 0x7F}};
+  image.header = {-1, 70000, 3, -2, 0x04030201, {5, 6, 7, 0xFF}, 0, 0, 0, 0, {0x98, 0, 0x7F}};
   image.description = AllBytes().substr(1, 199) + '\0';
   image.blocks.push_back({{{AllBytes(), "\"quoted\" \\ back", -1}, {"Edit", "", 0}},
                           {{7, -9, -1, 2147483647}, {script::button::kMiddle, 2, 0, 0}},
@@ -108,7 +108,7 @@ TEST(ScriptText, NamesTheLineAndTheMistake) {
       {"end\n", 1, "'end' without 'block'"},
       {"block\n", 1, "'block' is not closed by 'end'"},
       {"padding 256\n", 1, "'padding': the padding byte 256 is outside 0..255"},
-      {"reserved 00 000000\n", 1, "'reserved': expected 16 hexadecimal digits, not '00'"},
+      {"reserved 00 000000\n", 1, "'reserved': expected 8 hexadecimal digits, not '00'"},
       {"stamp \"x\" \"y\"\n", 1, "'stamp': unexpected 'y' at the end of the line"},
       {"programme \"x\"\n", 1, "unknown keyword 'programme'"},
       {"\"x\"\n", 1, "a line starts with a keyword, not a string"},

@@ -42,7 +42,8 @@ class PlayModules : public ::testing::Test {
   sim::SimDesktop& desktop() { return machine.desktop; }
 
   sim::SimMachine machine;
-  engine::TargetLocator locator{machine.desktop, machine.system};
+  script::ScriptBuffer script{machine.system, [](const std::string& s) { return s; }};
+  engine::TargetLocator locator{machine.desktop, machine.system, script};
   FakeSetup setup;
   engine::WindowPath path = {{"#32770", "Установка Архиватор", 1}, {"Button", "&Далее >", 1}};
 };
