@@ -6,16 +6,21 @@
 
 namespace library {
 
+namespace {
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+}
+
 std::vector<std::string> DecodePositionList(const platform::System& system,
                                             const std::string& bytes) {
   std::vector<std::string> names;
-  size_t start = 0;
+  const bool utf8 = bytes.compare(0, 3, kUtf8Mark) == 0;
+  size_t start = utf8 ? 3 : 0;
   while (start < bytes.size()) {
     size_t end = bytes.find('\n', start);
     if (end == std::string::npos) end = bytes.size();
     std::string line = bytes.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    names.push_back(system.FromAnsi(line));
+    names.push_back(utf8 ? line : system.FromAnsi(line));
     start = end + 1;
   }
   return names;
@@ -23,12 +28,16 @@ std::vector<std::string> DecodePositionList(const platform::System& system,
 
 std::string EncodePositionList(const platform::System& system,
                                const std::vector<std::string>& names) {
-  std::string bytes;
-  for (const std::string& name : names) {
-    if (!app::CharsOutsideCodePage(system, name).empty()) continue;
-    bytes += system.ToAnsi(name) + "\r\n";
-  }
-  return bytes;
+  const bool fits = std::all_of(names.begin(), names.end(), [&](const std::string& name) {
+    return app::CharsOutsideCodePage(system, name).empty();
+  });
+  std::string ansi;
+  for (const std::string& name : names) ansi += system.ToAnsi(name) + "\r\n";
+  // ANSI bytes that begin as the mark does would be taken for it.
+  if (fits && ansi.compare(0, 3, kUtf8Mark) != 0) return ansi;
+  std::string utf8 = kUtf8Mark;
+  for (const std::string& name : names) utf8 += name + "\r\n";
+  return utf8;
 }
 
 void ApplyPositionList(std::vector<std::string>& names, const std::vector<std::string>& positions) {

@@ -79,7 +79,7 @@ TEST_F(EngineTest, RecordsAWholeInstallationAndPlaysItBack) {
   EXPECT_EQ(saved.ReadDescription().rfind("Демо", 0), 0u);
   ASSERT_TRUE(saved.ReadNextBlock());
   const engine::WindowPath nextButton{{"#32770", "Установка Demo App ", 1},
-                                      {"Button", "&Далее >", 1}};
+                                      {"Button", "&Далее >", 1, /*controlId=*/1}};
   EXPECT_EQ(saved.block.windowPath, nextButton);
   EXPECT_EQ(saved.block.mouseEvents,
             (std::vector<script::MouseEvent>{{1, act::kPress, nextClient.x, nextClient.y},

@@ -12,11 +12,24 @@ FakeWizard::FakeWizard(sim::SimMachine& machine, WizardOptions options)
 }
 
 WindowHandle FakeWizard::AddChild(const std::string& className, const std::string& caption,
-                                  sim::ScreenRect client) {
+                                  sim::ScreenRect client, int id) {
   const sim::ScreenRect& r = options_.rect;
-  return machine_.desktop.AddWindow(
+  const WindowHandle child = machine_.desktop.AddWindow(
       dialog, className, caption,
       {r.left + client.left, r.top + client.top, client.width, client.height});
+  machine_.desktop.SetControlId(child, id);
+  return child;
+}
+
+std::string FakeWizard::Shown(const char* caption) const {
+  if (!options_.english) return caption;
+  const std::string c = caption;
+  if (c == kBackCaption) return "< &Back";
+  if (c == kNextCaption) return "&Next >";
+  if (c == kCancelCaption) return "Cancel";
+  if (c == kFinishCaption) return "&Finish";
+  if (c == kInstallCaption) return "&Install";
+  return c;
 }
 
 void FakeWizard::Launch(const sim::SimShell::ProgramStart& start) {
@@ -37,10 +50,10 @@ void FakeWizard::Launch(const sim::SimShell::ProgramStart& start) {
   desktop.SetProcess(dialog, process);  // its controls and questions follow
   const int bottom = options_.rect.height - 40;
   title = AddChild("Static", "", {12, 12, 476, 40});
-  edit = AddChild("Edit", options_.folder, {12, 150, 380, 21});
-  back = AddChild("Button", kBackCaption, {230, bottom, 75, 23});
-  next = AddChild("Button", kNextCaption, {305, bottom, 75, 23});
-  cancel = AddChild("Button", kCancelCaption, {400, bottom, 75, 23});
+  edit = AddChild("Edit", options_.folder, {12, 150, 380, 21}, 1019);
+  back = AddChild("Button", Shown(kBackCaption), {230, bottom, 75, 23}, 3);
+  next = AddChild("Button", Shown(kNextCaption), {305, bottom, 75, 23}, 1);
+  cancel = AddChild("Button", Shown(kCancelCaption), {400, bottom, 75, 23}, 2);
   desktop.SetOnClick(back, [this] {
     if (page_ > 1) ShowPage(page_ - 1);
   });
@@ -86,11 +99,12 @@ void FakeWizard::ShowPage(int page) {
   const bool last = page == options_.pageCount;
   if (options_.classLibrary) {
     desktop.RaiseChild(pages_[page]);
-    desktop.SetCaption(next, last ? kFinishCaption
-                             : page + 1 == options_.pageCount ? kInstallCaption : kNextCaption);
+    desktop.SetCaption(next, Shown(last ? kFinishCaption
+                                   : page + 1 == options_.pageCount ? kInstallCaption
+                                                                    : kNextCaption));
   } else {
     desktop.SetVisible(edit, page == options_.editPage);
-    desktop.SetCaption(next, last ? kFinishCaption : kNextCaption);
+    desktop.SetCaption(next, Shown(last ? kFinishCaption : kNextCaption));
   }
   installing_ = page == options_.installPage;
   if (installing_ && options_.msi) {

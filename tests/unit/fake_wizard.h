@@ -48,6 +48,10 @@ struct WizardOptions {
   // process ends with.
   std::function<void()> onFinished = nullptr;
   unsigned long exitCode = 0;
+  // Its buttons in English ("< &Back", "&Next >", "Cancel", "&Finish",
+  // "&Install"), as a setup shows them on an English Windows; their control
+  // IDs (Next 1, Cancel 2, Back 3, the folder field 1019) are the same.
+  bool english = false;
 };
 
 constexpr const char* kInstallerMutex = "Global\\_MSIExecute";
@@ -95,7 +99,8 @@ class FakeWizard {
   void Close();
   void AskToCancel();
   platform::WindowHandle AddChild(const std::string& className, const std::string& caption,
-                                  sim::ScreenRect client);
+                                  sim::ScreenRect client, int id = 0);
+  std::string Shown(const char* caption) const;  // in the wizard's language
 
   sim::SimMachine& machine_;
   WizardOptions options_;

@@ -185,6 +185,30 @@ TEST_F(Library, MovingKeepsMarkAndHintAndTheOrderIsSavedOnClose) {
   EXPECT_EQ(files().ReadFile(list), "a\r\nc\r\nb\r\n");
 }
 
+// On an English Windows (code page 1252) a Cyrillic package name keeps its
+// place: the list is written in UTF-8 after its mark, and read so; an ANSI
+// list is read in the system's code page. Before, the name was left out of the file and
+// fell back to the end of the list.
+TEST_F(Library, ANameTheCodePageLacksKeepsItsPlaceInTheList) {
+  machine().system.codePage = 1252;
+  for (const char* n : {"Café", "Zeta", "Полиглот"}) AddScript(n);
+  const std::string list = std::string(kLibrary) + "\\Position.lst";
+  files().PutFile(list, "Zeta\r\nCaf\xE9\r\n");  // written by an English Windows
+  main().Show();
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"Zeta", "Café", "Полиглот"}));
+  main().Close();
+  EXPECT_EQ(files().ReadFile(list), "\xEF\xBB\xBFZeta\r\nCafé\r\nПолиглот\r\n");
+
+  main().Show();
+  main().List1.SetSelectedIndex(2);
+  main().MoveUp();
+  main().MoveUp();
+  main().Close();
+  EXPECT_EQ(files().ReadFile(list), "\xEF\xBB\xBFПолиглот\r\nZeta\r\nCafé\r\n");
+  main().Show();
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"Полиглот", "Zeta", "Café"}));
+}
+
 TEST_F(Library, RunCheckedPlaysTheCheckedLinesInListOrder) {
   for (const char* n : {"a", "b", "c", "d", "e"}) AddScript(n);
   main().Show();

@@ -161,6 +161,42 @@ TEST_F(LikenessPlay, TheNextVersionInstallsAsRecordedAndTheReportSaysWhatWasFoun
             std::string::npos);
 }
 
+// Recorded on a Russian Windows (code page 1251), played on an English one
+// (1252) whose setup shows its English pages: the script is read in its own
+// code page, so the Cyrillic folder typed arrives whole, and each button is
+// found by its control ID below the setup's one wizard window. Before, the
+// texts were read in 1252 and nothing was found.
+TEST_F(LikenessPlay, AScriptRecordedOnRussianWindowsInstallsOnAnEnglishOne) {
+  StartRecording();
+  UserClick(wizard.next);
+  UserClick(wizard.edit);
+  bar().imgPause.Click();
+  bar().Text1.SyncText(kFolder);
+  bar().imgPlay.Click();
+  UserClick(wizard.next);
+  ui().AdvanceTime(wizard.options().installMs);
+  UserClick(wizard.next);
+  UserClick(wizard.next);
+  ASSERT_TRUE(wizard.finished);
+  bar().imgStop.Click();
+
+  machine().system.codePage = 1252;
+  fake::FakeWizard english(machine(), {.caption = "Demo App Setup", .english = true});
+  Unattended(30);
+  Play({kScriptPath});
+  RunUntilClosed(60000);
+  EXPECT_TRUE(english.finished) << Report();
+  EXPECT_EQ(english.installedTo, kFolder);
+  EXPECT_EQ(ui().exitCode, app::exit_code::kAllComplete) << Report();
+  const std::string report = Report();
+  EXPECT_NE(report.find("уровень 1: заголовок \"Demo App Setup\" вместо \"Установка Demo App \" "
+                        "(единственное окно этого класса у программы установки); уровень 2: "
+                        "заголовок \"&Next >\" вместо \"&Далее >\" (тот же идентификатор "
+                        "элемента 1)"),
+            std::string::npos)
+      << report;
+}
+
 TEST_F(LikenessPlay, ALookAlikeOfAnotherProgramIsNeverPressed) {
   const WindowHandle other = desktop().AddWindow(0, "#32770", "Установка Demo App 2.5 ",
                                                  {300, 100, 500, 400});

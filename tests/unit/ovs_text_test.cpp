@@ -67,6 +67,41 @@ TEST(ScriptText, ShowsStringsReadablyAndEscapesWhatWouldNotSurvive) {
   EXPECT_NE(text.find("description \"\"\n"), std::string::npos) << text;
 }
 
+// A script of an English Windows shows its strings in its code page and
+// keeps each window step's control ID; IDs that do not fit the blocks are
+// no IDs, and stay the bytes they were.
+TEST(ScriptText, ShowsAndKeepsTheCodePageAndTheControlIds) {
+  ScriptImage image;
+  image.header.codePage = 1252;
+  image.description = std::string(200, '\0');
+  image.blocks.push_back({{{"#32770", "Caf\xE9 Setup", 1, 0}, {"Button", "&Next >", 1, 1}}, {}, ""});
+  image.blocks.push_back({{{"Edit", "", 1, 1019}}, {}, "C:\\Caf\xE9"});
+  image.stamp = "11.12.2026 07:00:00";
+  image.hasControlIds = true;
+  image.padding = 0;
+  const std::string bytes = script::BuildScript(image);
+  const std::string text = script::ScriptToText(image);
+  EXPECT_NE(text.find("codepage 1252\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("window \"#32770\" \"Café Setup\" 1 id 0\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("window \"Edit\" \"\" 1 id 1019\n"), std::string::npos) << text;
+  EXPECT_EQ(RoundTrip(bytes), bytes);
+
+  ScriptImage read;
+  ASSERT_FALSE(script::CheckScript(bytes, &read));
+  EXPECT_TRUE(read.hasControlIds);
+  EXPECT_EQ(read.stamp, image.stamp);
+  EXPECT_EQ(read.blocks[0].windowPath[1].controlId, 1);
+
+  image.blocks.pop_back();  // the IDs of two blocks after one
+  std::string mismatched = script::BuildScript(image);
+  mismatched.insert(mismatched.size() - 1, std::string("\x04\0\0\0\x13\0\0\0\x01\0\0\0\0\0\0\0", 16));
+  mismatched.replace(mismatched.find("CTID") + 4, 4, std::string("\x20\0\0\0", 4));
+  ASSERT_FALSE(script::CheckScript(mismatched, &read));
+  EXPECT_FALSE(read.hasControlIds);
+  EXPECT_GT(read.stamp.size(), script::kTimeStampSize);  // the bytes after it, kept as they are
+  EXPECT_EQ(RoundTrip(mismatched), mismatched);
+}
+
 TEST(ScriptText, BuildsWithDefaultsFromAShortText) {
   ScriptImage image;
   ASSERT_FALSE(script::ScriptFromText(
