@@ -4,14 +4,19 @@
 
 namespace app {
 
-std::string CharsOutsideCodePage(const platform::System& system, std::string_view text) {
+std::string CharsOutsideCodePage(const platform::System& system, std::string_view text,
+                                 unsigned codePage) {
+  const unsigned page = codePage != 0 ? codePage : system.AnsiCodePage();
+  const auto fits = [&](const std::string& s) {
+    return system.FromCodePage(system.ToCodePage(s, page), page) == s;
+  };
   const std::string whole(text);
-  if (system.FromAnsi(system.ToAnsi(whole)) == whole) return {};
+  if (fits(whole)) return {};
   std::string found;
   for (size_t i = 0; i < text.size();) {
     const std::string ch(text.substr(i, text::ByteOffsetOfChar(text.substr(i), 1)));
     i += ch.size();
-    if (system.FromAnsi(system.ToAnsi(ch)) == ch) continue;
+    if (fits(ch)) continue;
     if (found.find(ch) != std::string::npos) continue;
     found += (found.empty() ? "" : " ") + ch;
   }

@@ -124,8 +124,10 @@ void FrmNew::OnBrowse() {
   app_.settings.Save(app::setting::kFolderBrowseExe, app::FolderOfPath(chosen));
 }
 
-// Every field goes into a file one byte per character (the name into
-// Position.lst): a character the code page lacks would be stored as another.
+// Every field but the name (a file name, and Position.lst holds any) goes
+// into the script one byte per character, in the code page of the script
+// (of this Windows for a new one): a character it lacks would be stored as
+// another.
 bool FrmNew::TextsFitCodePage() {
   const std::string program = main_.IsProPertyNotNew
                                   ? txtAdressExe.text()
@@ -134,12 +136,12 @@ bool FrmNew::TextsFitCodePage() {
     const ui::Label& label;
     ui::TextBox& field;
     std::string stored;
-  } fields[] = {{lblName, txtNameExe, txtNameExe.text()},
-                {lblAdress, txtAdressExe, program},
+  } fields[] = {{lblAdress, txtAdressExe, program},
                 {lblDescription, txtDescription, txtDescription.text()},
                 {lblComandLine, txtComandLine, text::Trim(txtComandLine.text())}};
   for (const auto& f : fields) {
-    const std::string lost = app::CharsOutsideCodePage(app_.platform.system, f.stored);
+    const unsigned codePage = main_.IsProPertyNotNew ? app_.script.codePage() : 0;
+    const std::string lost = app::CharsOutsideCodePage(app_.platform.system, f.stored, codePage);
     if (lost.empty()) continue;
     app_.MessageBox(app::OutsideCodePageMessage(text::Trim(f.label.text()), lost),
                     ui::mb::kOk | ui::mb::kIconExclamation, app::kAppTitle, this);
