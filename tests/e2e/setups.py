@@ -383,15 +383,16 @@ class SetupCase(WineTestCase):
         write_script(path, script_text(blocks, program, f"Установка {product}"))
         return path
 
-    def play(self, arguments, timeout=150):
-        """Runs orvanta.exe with `arguments` to its end; its exit code."""
-        orvanta = self.session.start_orvanta(arguments)
+    def play(self, arguments, timeout=150, locale=None):
+        """Runs orvanta.exe with `arguments` to its end (under `locale`, see
+        Session.start); its exit code."""
+        orvanta = self.session.start_orvanta(arguments, locale=locale)
         return orvanta.wait(timeout)
 
-    def play_report(self, arguments, report, timeout=150):
+    def play_report(self, arguments, report, timeout=150, locale=None):
         """Runs orvanta.exe with `arguments` and `/REPORT report` (a Unix
         path) to its end; its exit code and the report."""
-        code = self.play(f'{arguments} /REPORT "{self.win(report)}"', timeout)
+        code = self.play(f'{arguments} /REPORT "{self.win(report)}"', timeout, locale)
         return code, read_report(report)
 
     def processes(self):

@@ -91,14 +91,18 @@ class Programs:
                                f"{result.stderr.decode(errors='replace')}")
         return result.stdout.decode("utf-8").removesuffix("\n"), result.returncode
 
-    def start(self, command_line, folder, wine_debug=None):
+    def start(self, command_line, folder, wine_debug=None, locale=None):
         """Starts a process with exactly `command_line` (a Windows command line,
         quotes as given) in the Windows folder `folder`; returns a Program once
         the process exists. `wine_debug` (a WINEDEBUG value) sends Wine's traces
-        of the process to `program_log`."""
+        of the process to `program_log`. `locale` (such as "en_US.UTF-8") runs
+        it, and what it starts, as on a Windows of that language: Wine takes
+        the code page and the interface language from it."""
         env = self.prefix.env(self.display.name)
         if wine_debug:
             env["WINEDEBUG"] = wine_debug
+        if locale:
+            env.update(LANG=locale, LC_ALL=locale)
         # Seen once in many runs on a loaded machine: the start failed before the
         # program ran. A second attempt tells a passing hitch from a real fault.
         for attempt in range(2):
@@ -125,10 +129,11 @@ class Programs:
         self._programs.append(program)
         return program
 
-    def start_orvanta(self, arguments="", exe=None):
+    def start_orvanta(self, arguments="", exe=None, locale=None):
         """Starts orvanta.exe (by default a fresh copy in C:\\Orvanta) from its
-        own folder; `arguments` is the raw rest of the command line."""
+        own folder; `arguments` is the raw rest of the command line; `locale`
+        as for start."""
         exe_path = exe if exe is not None else self.windows_path(self.install_orvanta())
         folder = exe_path.rsplit("\\", 1)[0] + "\\"
         command_line = f'"{exe_path}"' + (f" {arguments}" if arguments else "")
-        return self.start(command_line, folder)
+        return self.start(command_line, folder, locale=locale)

@@ -19,6 +19,9 @@
 ;   NO_ENTRY  when defined, it writes no uninstall key (as some setups)
 ;   EXIT_CODE the exit code of a setup that installed (default 0), such as
 ;             3010 (installed, restart needed) or 1603 (a fatal error)
+;   ENGLISH   when defined, the wizard also speaks English and shows its
+;             pages in the user's interface language ("<PRODUCT> Setup",
+;             "&Next >"), Russian on a Russian Windows
 ;
 ; What the install leaves behind, for the tests to check:
 ;   <folder>\readme.txt        the payload, a copy of payload.txt
@@ -61,6 +64,9 @@ SetCompressor /SOLID lzma
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
+!ifdef ENGLISH
+  !insertmacro MUI_LANGUAGE "English"
+!endif
 !insertmacro MUI_LANGUAGE "Russian"
 
 Section "Install"
