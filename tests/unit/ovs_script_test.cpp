@@ -152,6 +152,42 @@ TEST_F(ScriptTest, ReplacingTrailerStringsMovesWhatFollows) {
   EXPECT_TRUE(s.ReadHeader());
 }
 
+// A script recorded on a Russian Windows is read in its own code page on an
+// English one, and keeps its control IDs through an edit of its trailer; a
+// script from before (zeros at offset 12, nothing after its time stamp) is
+// read in the system's code page, and an edit adds neither.
+TEST_F(ScriptTest, TheCodePageAndTheControlIdsTravelWithTheScript) {
+  s.NewScript("Папка");
+  Gesture({{"#32770", "Установка", 1}, {"Button", "&Далее >", 1, 1}}, 40, 12);
+  ASSERT_TRUE(s.AppendProgramPath("C:\\Установки\\setup.exe"));
+  s.AppendParameters("");
+  s.AppendTimeStamp();
+  const std::string russian = s.bytes();
+
+  sim.machine.system.codePage = 1252;
+  s.SetBytes(russian);
+  ASSERT_TRUE(s.ReadHeader());
+  ASSERT_TRUE(s.ReplaceParameters("/D=C:\\Программы"));
+  s.SetBytes(s.bytes());
+  ASSERT_TRUE(s.ReadHeader());
+  EXPECT_EQ(s.codePage(), 1251u);
+  EXPECT_EQ(s.ReadProgramPath(), "C:\\Установки\\setup.exe");
+  EXPECT_EQ(s.ReadParameters(), "/D=C:\\Программы");
+  ASSERT_TRUE(s.ReadNextBlock());
+  EXPECT_EQ(s.block.windowPath[1], (WindowStep{"Button", "&Далее >", 1, 1}));
+
+  std::string old = russian.substr(0, russian.find("CTID")) + '\0';
+  old.replace(12, 4, 4, '\0');
+  s.SetBytes(old);
+  ASSERT_TRUE(s.ReadHeader());
+  EXPECT_EQ(s.codePage(), 1252u);
+  ASSERT_TRUE(s.ReplaceParameters("/S"));
+  EXPECT_EQ(s.bytes().find("CTID"), std::string::npos);
+  EXPECT_EQ(script::GetInt32(s.bytes(), 12), 0);
+  ASSERT_TRUE(s.ReadNextBlock());
+  EXPECT_EQ(s.block.windowPath[1].controlId, 0);
+}
+
 TEST_F(ScriptTest, ReplacingWithoutATrailerChangesNothing) {
   s.NewScript("x");
   Gesture({{"Button", "OK", 1}}, 1, 1);
