@@ -333,7 +333,9 @@ class TextParser {
       h.versionMajor = static_cast<int16_t>(line.Number("major version", INT16_MIN, INT16_MAX));
       h.versionMinor = static_cast<int16_t>(line.Number("minor version", INT16_MIN, INT16_MAX));
     } else if (keyword == "codepage") {
-      h.codePage = static_cast<int32_t>(line.Number("the code page", 0, INT32_MAX));
+      h.codePage = static_cast<int32_t>(line.Number("the code page", INT32_MIN, INT32_MAX));
+    } else if (keyword == "control-ids") {
+      image_.hasControlIds = true;
     } else if (keyword == "reserved") {
       ParseReserved(line, line.Word("bytes 16..19"));
       ParseHex(line, line.Word("bytes 36..38"), h.reserved36);
@@ -430,6 +432,8 @@ std::string ScriptToText(const ScriptImage& image) {
   const unsigned codePage = ShownCodePage(h.codePage);
   if (h.codePage != 0) out += "codepage " + std::to_string(h.codePage) + "\n";
   out += "reserved " + Hex(h.reserved16) + " " + Hex(h.reserved36) + "\n";
+  // Also for blocks without a window step, whose IDs are an empty list each.
+  if (image.hasControlIds) out += "control-ids\n";
   std::string_view description = image.description;
   while (!description.empty() && description.back() == '\0') description.remove_suffix(1);
   out += "description " + Quote(description, codePage) + "\n";

@@ -6,6 +6,7 @@
 //   version 1 0
 //   codepage 1251                      # of the strings; absent: none named
 //   reserved 00000000 000000           # bytes 16..19 and 36..38
+//   control-ids                        # the control IDs follow the time stamp
 //   description "Демо"
 //   block                              # 1 at offset 239
 //     window "#32770" "Установка" 1    # class, caption, ordinal[, id N]
