@@ -7,9 +7,7 @@ namespace app {
 std::string CharsOutsideCodePage(const platform::System& system, std::string_view text,
                                  unsigned codePage) {
   const unsigned page = codePage != 0 ? codePage : system.AnsiCodePage();
-  const auto fits = [&](const std::string& s) {
-    return system.FromCodePage(system.ToCodePage(s, page), page) == s;
-  };
+  const auto fits = [&](const std::string& s) { return system.AsStoredIn(s, page) == s; };
   const std::string whole(text);
   if (fits(whole)) return {};
   std::string found;

@@ -139,8 +139,8 @@ bool FrmNew::TextsFitCodePage() {
   } fields[] = {{lblAdress, txtAdressExe, program},
                 {lblDescription, txtDescription, txtDescription.text()},
                 {lblComandLine, txtComandLine, text::Trim(txtComandLine.text())}};
+  const unsigned codePage = main_.IsProPertyNotNew ? app_.script.codePage() : 0;
   for (const auto& f : fields) {
-    const unsigned codePage = main_.IsProPertyNotNew ? app_.script.codePage() : 0;
     const std::string lost = app::CharsOutsideCodePage(app_.platform.system, f.stored, codePage);
     if (lost.empty()) continue;
     app_.MessageBox(app::OutsideCodePageMessage(text::Trim(f.label.text()), lost),

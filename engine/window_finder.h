@@ -25,9 +25,7 @@ constexpr size_t kMaxStepText = 254;
 struct TextForm {
   TextForm(const platform::System& s) : system(s), codePage(s.AnsiCodePage()) {}  // NOLINT
   TextForm(const platform::System& s, unsigned page) : system(s), codePage(page) {}
-  std::string Stored(const std::string& text) const {
-    return system.FromCodePage(system.ToCodePage(text, codePage), codePage);
-  }
+  std::string Stored(const std::string& text) const { return system.AsStoredIn(text, codePage); }
   const platform::System& system;
   unsigned codePage;
 };

@@ -232,7 +232,8 @@ class LikenessSearch {
     // Like siblings in order, to find the one at the recorded ordinal.
     std::vector<std::pair<WindowHandle, StepMatch>> like;
     for (WindowHandle w : siblings) {
-      const bool sameId = !topLevel && step.controlId != 0 && desktop_.ControlId(w) == step.controlId;
+      const bool sameId =
+          !topLevel && step.controlId != 0 && desktop_.ControlId(w) == step.controlId;
       const std::string aside =
           sameId ? "тот же идентификатор элемента " + std::to_string(step.controlId) : soleOfClass;
       StepMatch m = MatchStep(desktop_, form_, w, step, pressed, aside);

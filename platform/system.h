@@ -50,6 +50,10 @@ class System {
   // Characters the code page lacks become '?' or a look-alike.
   virtual std::string ToCodePage(const std::string& utf8, unsigned codePage) const = 0;
   virtual std::string FromCodePage(const std::string& bytes, unsigned codePage) const = 0;
+  // `utf8` as a file in this code page gives it back.
+  std::string AsStoredIn(const std::string& utf8, unsigned codePage) const {
+    return FromCodePage(ToCodePage(utf8, codePage), codePage);
+  }
   std::string ToAnsi(const std::string& utf8) const { return ToCodePage(utf8, AnsiCodePage()); }
   std::string FromAnsi(const std::string& ansi) const { return FromCodePage(ansi, AnsiCodePage()); }
 };

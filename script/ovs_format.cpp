@@ -171,7 +171,6 @@ void SplitTail(std::string_view bytes, size_t blocksEnd, ScriptImage& image) {
   image.hasControlIds = true;
 }
 
-
 }  // namespace
 
 void PutInt16(std::string& out, int16_t value) {

@@ -48,7 +48,8 @@ void ScriptBuffer::AppendBlock() {
   raw.windowPath.reserve(block.windowPath.size());
   std::vector<int32_t>& ids = controlIds_.emplace_back();
   for (const WindowStep& step : block.windowPath) {
-    raw.windowPath.push_back({ToScriptBytes(step.className), ToScriptBytes(step.caption), step.ordinal});
+    raw.windowPath.push_back(
+        {ToScriptBytes(step.className), ToScriptBytes(step.caption), step.ordinal});
     ids.push_back(step.controlId);
   }
   raw.mouseEvents = block.mouseEvents;
@@ -249,7 +250,8 @@ bool ScriptBuffer::ReadNextBlock() {
   block.windowPath.resize(raw.windowPath.size());
   for (size_t i = 0; i < raw.windowPath.size(); ++i) {
     const RawWindowStep& step = raw.windowPath[i];
-    block.windowPath[i] = {FromScriptBytes(step.className), FromScriptBytes(step.caption), step.ordinal};
+    block.windowPath[i] = {FromScriptBytes(step.className), FromScriptBytes(step.caption),
+                           step.ordinal};
   }
   if (static_cast<size_t>(blocksRead_) < controlIds_.size() &&
       controlIds_[blocksRead_].size() == block.windowPath.size()) {

@@ -106,7 +106,9 @@ class ScriptBuffer {
   bool TrailerFollowsBlocks() const;
   bool ReplaceTrailerString(int64_t start, int64_t oldLength, const std::string& text);
   std::string Slice(int64_t offset, int64_t length) const;
-  std::string ToScriptBytes(const std::string& text) const { return system_.ToCodePage(text, codePage_); }
+  std::string ToScriptBytes(const std::string& text) const {
+    return system_.ToCodePage(text, codePage_);
+  }
   std::string FromScriptBytes(const std::string& bytes) const {
     return system_.FromCodePage(bytes, codePage_);
   }

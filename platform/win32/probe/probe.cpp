@@ -177,7 +177,11 @@ int ListWindows() {
   for (HWND hwnd : top) {
     if (IsWindow(hwnd)) ListWindow(hwnd, nullptr, 0, &out);
   }
-  return WriteOut(out) ? 0 : 1;
+  if (WriteOut(out)) return 0;
+  // Seen once on a loaded machine, with nothing said: say why next time.
+  fwprintf(stderr, L"probe: writing %zu characters failed (error %lu)\n", out.size(),
+           GetLastError());
+  return 1;
 }
 
 int PrintText(const wchar_t* handle_text) {
