@@ -110,15 +110,24 @@ bool PackageOutcome::ExitSaysSuccess() const {
 
 void OutcomeWatch::Begin() {
   open_ = true;
-  before_ = ReadInstalledPrograms(registry_);
-  renamesBefore_ = PendingRenames(registry_);
+  before_ = {ReadInstalledPrograms(registry_), PendingRenames(registry_)};
+}
+
+std::optional<ListsBefore> OutcomeWatch::Taken() const {
+  if (!open_) return std::nullopt;
+  return before_;
+}
+
+void OutcomeWatch::Reopen(ListsBefore before) {
+  open_ = true;
+  before_ = std::move(before);
 }
 
 PackageOutcome OutcomeWatch::Conclude(const platform::Process* setup) {
   open_ = false;
   PackageOutcome outcome;
   for (const InstalledProgram& now : ReadInstalledPrograms(registry_)) {
-    const InstalledProgram* was = FindByKey(before_, now.key);
+    const InstalledProgram* was = FindByKey(before_.programs, now.key);
     if (!was) {
       outcome.installed.push_back(now);
     } else if (was->version != now.version || was->name != now.name) {
@@ -129,7 +138,7 @@ PackageOutcome OutcomeWatch::Conclude(const platform::Process* setup) {
   if (setup) outcome.exitCode = setup->ExitCode();
   const bool restartCode = outcome.exitCode && (*outcome.exitCode == setup_code::kRestartRequired ||
                                                 *outcome.exitCode == setup_code::kRestartStarted);
-  outcome.restartNeeded = restartCode || AddsRenames(renamesBefore_, PendingRenames(registry_));
+  outcome.restartNeeded = restartCode || AddsRenames(before_.renames, PendingRenames(registry_));
   return outcome;
 }
 

@@ -42,6 +42,13 @@ constexpr unsigned long kRestartRequired = 3010;  // ERROR_SUCCESS_REBOOT_REQUIR
 constexpr unsigned long kRestartStarted = 1641;   // ERROR_SUCCESS_REBOOT_INITIATED
 }  // namespace setup_code
 
+// The lists a package's outcome is judged against, as they were before its
+// setup started.
+struct ListsBefore {
+  std::vector<InstalledProgram> programs;
+  std::vector<std::string> renames;  // PendingFileRenameOperations, pair by pair
+};
+
 // Taken before a package's setup starts, and concluded once it has ended.
 class OutcomeWatch {
  public:
@@ -52,12 +59,15 @@ class OutcomeWatch {
   // The setup's processes are gone, or no longer waited for: what changed.
   PackageOutcome Conclude(const platform::Process* setup);
   void Forget() { open_ = false; }
+  // What the watch was begun with, while it is open: kept on disk, so that
+  // a package a restart cut short is concluded after it.
+  std::optional<ListsBefore> Taken() const;
+  void Reopen(ListsBefore before);
 
  private:
   const platform::Registry& registry_;
   bool open_ = false;
-  std::vector<InstalledProgram> before_;
-  std::vector<std::string> renamesBefore_;
+  ListsBefore before_;
 };
 
 }  // namespace engine

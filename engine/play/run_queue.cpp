@@ -168,19 +168,25 @@ void RunQueue::StartNextScript() {
 }
 
 // A package that was in progress when the restart came ends with NO; one
-// whose blocks were all played keeps its result.
+// whose blocks were all played keeps its result. Either is concluded now if
+// its setup was not: what it installed is on the machine after the restart.
 void RunQueue::GoOnAfterRestart() {
   const RunState state = *app_.resumed;
   app_.resumed.reset();
   app_.statistics.RestoreEntries(state.entries);
   queueIndex_ = state.started;
   results_.Restore(state, state.started + 1, QueueSize());
-  if (state.inProgress && state.started >= 1 && !state.entries.empty()) {
-    app_.currentScriptPath = app_.playQueue[state.started];
+  if (state.started < 1 || state.entries.empty()) return;
+  app_.currentScriptPath = app_.playQueue[state.started];
+  if (state.inProgress) {
     app_.statistics.SetLastResult(kNotStarted);
     results_.RecordInterrupted("прервано перезагрузкой", state.block, state.blockCount);
-    app_.currentScriptPath.clear();
   }
+  if (state.listsBefore) {
+    outcome_.Reopen(*state.listsBefore);
+    results_.RecordOutcome(outcome_.Conclude(nullptr));
+  }
+  app_.currentScriptPath.clear();
 }
 
 bool RunQueue::WaitForPreviousSetup(bool nextFollows) {
@@ -358,6 +364,7 @@ void RunQueue::SaveState() {
   state.inProgress = packageOpen_;
   state.block = app_.script.blocksRead();
   state.blockCount = app_.script.header().blockCount;
+  state.listsBefore = outcome_.Taken();
   state.entries = app_.statistics.entries();
   results_.FillState(state);
   if (!resume_.Keep(state) && !resumeWarned_) {

@@ -151,10 +151,17 @@ void RunResults::FillState(RunState& state) const {
   state.sections = {before_->messages + now.messages, before_->notes + now.notes,
                     before_->results + now.results, before_->failures + now.failures,
                     before_->restart || now.restart};
-  state.failures = failuresBefore_ + static_cast<int>(failures_.size());
-  state.failuresTryLater =
-      tryLaterBefore_ + static_cast<int>(std::count_if(failures_.begin(), failures_.end(),
-                                                       [](const PackageFailure& f) { return f.tryLater; }));
+  state.failures = FailureCount();
+  state.failuresTryLater = TryLaterCount();
+}
+
+int RunResults::FailureCount() const {
+  return failuresBefore_ + static_cast<int>(failures_.size());
+}
+
+int RunResults::TryLaterCount() const {
+  return tryLaterBefore_ + static_cast<int>(std::count_if(failures_.begin(), failures_.end(),
+                                                          [](const PackageFailure& f) { return f.tryLater; }));
 }
 
 std::string RunResults::UnfinishedLine(int queueSize) const {
@@ -179,10 +186,8 @@ int RunResults::ExitCode(int notStarted) const {
   if (AllCompleted() && notStarted == 0) {
     return restartNeeded() ? app::exit_code::kRestartNeeded : app::exit_code::kAllComplete;
   }
-  RunState counts;
-  FillState(counts);
-  const bool onlyTurnsMissed =
-      notStarted == 0 && counts.failures > 0 && counts.failures == counts.failuresTryLater;
+  const int failures = FailureCount();
+  const bool onlyTurnsMissed = notStarted == 0 && failures > 0 && failures == TryLaterCount();
   return onlyTurnsMissed ? app::exit_code::kTryAgainLater : app::exit_code::kIncomplete;
 }
 

@@ -114,6 +114,9 @@ class RunResults {
   bool ReportWanted() const;
   bool AllCompleted() const;
   std::string CurrentName() const;
+  // Of the whole run, before a restart too.
+  int FailureCount() const;
+  int TryLaterCount() const;
 
   ReportSections Sections() const;
 

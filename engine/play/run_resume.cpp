@@ -71,6 +71,16 @@ std::optional<dialogs::StatEntry> ParseEntry(const std::string& text) {
   return entry;
 }
 
+// The field of the program read last that a line of the lists fills.
+std::string* ProgramField(RunState& s, const std::string& key) {
+  if (!s.listsBefore || s.listsBefore->programs.empty()) return nullptr;
+  InstalledProgram& program = s.listsBefore->programs.back();
+  if (key == "programName") return &program.name;
+  if (key == "programVersion") return &program.version;
+  if (key == "programPublisher") return &program.publisher;
+  return nullptr;
+}
+
 }  // namespace
 
 std::string RunStateText(const RunState& s) {
@@ -89,6 +99,16 @@ std::string RunStateText(const RunState& s) {
   number("inProgress", s.inProgress);
   number("block", s.block);
   number("blockCount", s.blockCount);
+  if (s.listsBefore) {
+    number("listsBefore", 1);
+    for (const InstalledProgram& program : s.listsBefore->programs) {
+      put("programKey", program.key);
+      put("programName", program.name);
+      put("programVersion", program.version);
+      put("programPublisher", program.publisher);
+    }
+    for (const std::string& rename : s.listsBefore->renames) put("rename", rename);
+  }
   for (const dialogs::StatEntry& entry : s.entries) put("entry", EntryText(entry));
   put("sectionMessages", s.sections.messages);
   put("sectionNotes", s.sections.notes);
@@ -134,6 +154,12 @@ std::optional<RunState> ParseRunState(const std::string& text) {
       const auto entry = ParseEntry(value);
       if (!entry) return {};
       s.entries.push_back(*entry);
+    } else if (key == "programKey" && s.listsBefore) {
+      s.listsBefore->programs.push_back({value, {}, {}, {}});
+    } else if (std::string* field = ProgramField(s, key)) {
+      *field = value;
+    } else if (key == "rename" && s.listsBefore) {
+      s.listsBefore->renames.push_back(value);
     } else if (key == "sectionMessages") {
       s.sections.messages = value;
     } else if (key == "sectionNotes") {
@@ -150,6 +176,8 @@ std::optional<RunState> ParseRunState(const std::string& text) {
       s.options.timeoutSeconds = static_cast<int>(n);
     } else if (key == "messages") {
       s.options.messages = n != 0;
+    } else if (key == "listsBefore") {
+      s.listsBefore.emplace();
     } else if (key == "started") {
       s.started = static_cast<int>(n);
     } else if (key == "inProgress") {

@@ -12,6 +12,7 @@
 
 #include "app/app.h"
 #include "dialogs/statistics.h"
+#include "engine/play/package_outcome.h"
 #include "engine/run_report.h"
 
 namespace engine {
@@ -25,6 +26,9 @@ struct RunState {
   // that setup may be what asked for the restart.)
   bool inProgress = false;
   int block = 0, blockCount = 0;   // of the package in progress
+  // The lists that package's outcome is judged against, while its setup has
+  // not been concluded: what it installed is still told after the restart.
+  std::optional<ListsBefore> listsBefore;
   std::vector<dialogs::StatEntry> entries;
   ReportSections sections;         // of the packages so far
   int failures = 0, failuresTryLater = 0;

@@ -214,6 +214,7 @@ constexpr const char* kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\
 // installs; at the next logon Windows starts what the run registered, and
 // the run goes on with the third package into the same report and log.
 TEST_F(DeploymentResults, ARunThatARestartEndsGoesOnIntoTheSameReportAndLog) {
+  Entry(RegistryRoot::LocalMachine, RegistryView::Default, "Old", "DisplayName", "Старое");
   fake::FakeWizard& second = Setup(fake::WizardOptions{.programPath = "C:\\Setup\\Second.exe",
                                                        .installMs = 0});
   Setup("C:\\Setup\\Third.exe");
@@ -239,6 +240,13 @@ TEST_F(DeploymentResults, ARunThatARestartEndsGoesOnIntoTheSameReportAndLog) {
     ASSERT_TRUE(bytes) << path;
     after.machine.files.PutFile(path, *bytes);
   }
+  // The interrupted setup did install, and an entry older than it is no news.
+  for (const auto& [key, name, value] : {std::tuple{"Old", "DisplayName", "Старое"},
+                                         {"Second", "DisplayName", "Второй"},
+                                         {"Second", "DisplayVersion", "1.0"}}) {
+    after.machine.registry.SetValue(RegistryRoot::LocalMachine, kUninstall + std::string(key),
+                                    name, {platform::RegistryType::String, value, 0});
+  }
   fake::FakeWizard third(after.machine, {.programPath = "C:\\Setup\\Third.exe"});
   fake::FakeWizard notAgain(after.machine, {.programPath = "C:\\Setup\\Second.exe"});
   after.machine.system.commandLine = command->text.substr(command->text.find(" /RESUME") + 1);
@@ -260,6 +268,10 @@ TEST_F(DeploymentResults, ARunThatARestartEndsGoesOnIntoTheSameReportAndLog) {
                         "  Причина: прервано перезагрузкой\r\n"),
             std::string::npos)
       << report;
+  EXPECT_NE(report.find("Итог установки: Второй (строка 2)\r\n  Установлено: Второй 1.0\r\n\r\n"),
+            std::string::npos)
+      << report;
+  EXPECT_EQ(report.find("Старое"), std::string::npos);
   EXPECT_NE(report.find("Итог установки: Первый (строка 1)"), std::string::npos);
   EXPECT_NE(report.find("Итог установки: Третий (строка 3)"), std::string::npos);
   EXPECT_EQ(report.find("Запуск не закончен"), std::string::npos);
