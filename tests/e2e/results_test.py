@@ -115,6 +115,9 @@ class ResultsTest(setups.SetupCase):
         time.sleep(2)  # on its install page, which never ends
         command = self.session.reg_get(setups.RUN_ONCE_KEY, setups.RESUME_VALUE)
         self.assertIn("/RESUME", command or "")
+        # The hung setup has written its entry (the next start of Wine runs RunOnce).
+        self.session.wine("reg", "add", rf"{setups.UNINSTALL_KEY}\Night Hung", "/v", "DisplayName",
+                          "/d", "Night Hung", "/f")
         self.session.kill_all()  # the power goes
         # The machine starts again: Wine runs RunOnce and waits for it.
         self.session.wine("wineboot", "-r", timeout=300)
@@ -124,6 +127,8 @@ class ResultsTest(setups.SetupCase):
                                      ("3 Третий", "ОК")])
         self.assertEqual(result.section("2 Прерванный")["reason"], "прервано перезагрузкой")
         self.assertIn("Продолжено после перезагрузки: с пакета 3 из 3", result.text)
+        self.assertEqual(self.results(result)["2 Прерванный"]["installed"], ["Night Hung"],
+                         result.text)
         self.assertNotIn("Запуск не закончен", result.text)
         self.assert_installed("Demo Three")
         self.assertIsNone(self.session.reg_get(setups.RUN_ONCE_KEY, setups.RESUME_VALUE))
