@@ -128,7 +128,13 @@ class Prefix:
     def run(self, display, args, check=False, timeout=COMMAND_TIMEOUT):
         """Runs `wine ARGS` to its end; returns the CompletedProcess (bytes).
         Output goes through files, not pipes: Wine services that the command
-        happens to start inherit its output and would hold a pipe open."""
+        happens to start inherit its output and would hold a pipe open.
+        `reg` works in the 64-bit view of the registry, the one Orvanta and
+        Wine's own services read: where 32-bit Wine is installed, `wine reg`
+        is the 32-bit reg.exe, whose HKLM\\Software is Wow6432Node."""
+        args = list(args)
+        if args[:1] == ["reg"]:
+            args.append("/reg:64")
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             code = subprocess.run(["wine", *args], env=self.env(display), stdin=subprocess.DEVNULL,
                                   stdout=out, stderr=err, timeout=timeout).returncode

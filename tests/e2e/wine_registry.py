@@ -4,7 +4,11 @@ removable) drive."""
 
 from pathlib import Path
 
+from wine_common import wait_until
 from wine_windows import unescape_text
+
+# GetDriveType's answer for each of Wine's drive types
+DRIVE_TYPES = {"cdrom": "5", "floppy": "2"}
 
 
 class Registry:
@@ -32,6 +36,11 @@ class Registry:
             link.unlink()
         link.symlink_to(Path(folder).resolve())
         self.kill_all()
+        # Read back, so that a mapping that did not take fails here, by name,
+        # rather than later as a program that sees no disc.
+        wait_until(f"drive {letter}: of type {kind}",
+                   lambda: self.probe("drivetype", f"{letter.upper()}:\\")[0] == DRIVE_TYPES[kind],
+                   timeout=60)
 
     def unmap_drive(self, letter):
         letter = letter.lower()
