@@ -23,7 +23,7 @@ failure makes it some 50 ms longer than the end of a run that completes),
 and the overhead per block beyond that fixed cost, which is roughly what the
 player itself adds.
 
-    bench/play_overhead.py [--rounds N] [--wizard nsis|sheet|msi|loader|drawn|classlib ...]
+    bench/play_overhead.py [--rounds N] [--wizard nsis|sheet|msi|loader|drawn|classlib|nsis32 ...]
                            [--against OTHER/orvanta.exe]
 
 Three rounds per wizard by default; `--rounds 10` is the full run.
@@ -91,12 +91,18 @@ class Wizard:
 
 class NsisWizard(Wizard):
     PRODUCT = "Bench App"
+    VARIANT = {}
 
     def prepare(self, session):
         self.setup = self.work / f"{self.PRODUCT}.exe"
         shutil.copyfile(setups.build_installer("wizard.nsi", session.work_dir,
-                                               PRODUCT=self.PRODUCT), self.setup)
+                                               PRODUCT=self.PRODUCT, **self.VARIANT), self.setup)
         self.blocks = setups.wizard_blocks(self.PRODUCT, session.windows_path(self.folder))
+
+
+class Nsis32Wizard(NsisWizard):
+    PRODUCT = "Bench App 32"
+    VARIANT = {"X86": "1"}
 
 
 class SheetWizard(Wizard):
@@ -182,6 +188,8 @@ WIZARDS = {"nsis": (NsisWizard, "NSIS wizard"), "sheet": (SheetWizard, "property
            "msi": (MsiWizard, "MSI wizard"), "loader": (LoaderWizard, "loader of the NSIS wizard"),
            "drawn": (DrawnWizard, "drawn wizard"),
            "classlib": (ClassLibraryWizard, "class-library wizard")}
+if setups.WINE_RUNS_32BIT:
+    WIZARDS["nsis32"] = (Nsis32Wizard, "32-bit NSIS wizard")
 
 
 def timed(session, command_line, folder):

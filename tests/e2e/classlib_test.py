@@ -70,12 +70,8 @@ class ClassLibraryTest(setups.SetupCase):
     def next_button(self, form, caption):
         def find():
             return next((w for w in self.session.children(form, cls="TNewButton")
-                         if w.caption == caption and self.enabled(w)), None)
+                         if w.caption == caption and self.session.window_enabled(w)), None)
         return winebox.wait_until(f"the button {caption!r}", find, timeout=30)
-
-    def enabled(self, window):
-        out, _ = self.session.probe("enabled", hex(window.hwnd))
-        return out.strip() == "1"
 
     def click_in(self, window, point):
         self.session.click_at(window.rect[0] + point[0], window.rect[1] + point[1])

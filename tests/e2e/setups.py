@@ -32,6 +32,9 @@ INSTALLERS_DIR = Path(__file__).resolve().parent / "installers"
 NATIVE_BUILD_DIR = Path(os.environ.get("ORVANTA_NATIVE_BUILD",
                                        winebox.SOURCE_DIR / "build" / "native"))
 MAKENSIS_TIMEOUT = 120
+# Debian's 32-bit Wine loader: with it the prefix is a WoW64 one and 32-bit
+# setups run (tools/install-deps installs it where the kernel runs them).
+WINE_RUNS_32BIT = Path("/usr/lib/wine/wine").is_file()
 
 # Wizard buttons and the press point inside a 75 x 23 button.
 NEXT, INSTALL, FINISH = "&Далее >", "&Установить", "&Готово"

@@ -97,6 +97,11 @@ class WindowQueries:
         out, _ = self.probe("text", hex(window.hwnd))
         return unescape_text(out)
 
+    def window_enabled(self, window):
+        """Whether the window takes input now (IsWindowEnabled)."""
+        out, _ = self.probe("enabled", hex(window.hwnd))
+        return out.strip() == "1"
+
     def message_text(self, box):
         """The message of a message box: the text of its non-empty Static child."""
         texts = [w.caption for w in self.children(box, cls="Static") if w.caption]

@@ -22,6 +22,8 @@
 ;   ENGLISH   when defined, the wizard also speaks English and shows its
 ;             pages in the user's interface language ("<PRODUCT> Setup",
 ;             "&Next >"), Russian on a Russian Windows
+;   X86       when defined, a 32-bit setup (as most setups in the wild), whose
+;             default folder is in "Program Files (x86)"
 ;
 ; What the install leaves behind, for the tests to check:
 ;   <folder>\readme.txt        the payload, a copy of payload.txt
@@ -31,7 +33,11 @@
 ; The silent mode (/S, optionally /D=<folder>) does the same without pages.
 
 Unicode true
-Target amd64-unicode
+!ifdef X86
+  Target x86-unicode
+!else
+  Target amd64-unicode
+!endif
 
 !ifndef PRODUCT
   !define PRODUCT "Demo App"
@@ -45,7 +51,11 @@ Target amd64-unicode
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES64\${PRODUCT}"
+!ifdef X86
+  InstallDir "$PROGRAMFILES\${PRODUCT}"
+!else
+  InstallDir "$PROGRAMFILES64\${PRODUCT}"
+!endif
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
