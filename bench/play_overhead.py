@@ -23,7 +23,7 @@ failure makes it some 50 ms longer than the end of a run that completes),
 and the overhead per block beyond that fixed cost, which is roughly what the
 player itself adds.
 
-    bench/play_overhead.py [--rounds N] [--wizard nsis|sheet|msi|loader|drawn|classlib|nsis32 ...]
+    bench/play_overhead.py [--rounds N] [--wizard nsis|sheet|msi|loader|drawn|classlib|nsis32|inno ...]
                            [--against OTHER/orvanta.exe]
 
 Three rounds per wizard by default; `--rounds 10` is the full run.
@@ -45,6 +45,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 
 import classlib_test  # noqa: E402
+import inno_test  # noqa: E402
 import msi_package  # noqa: E402
 import setups  # noqa: E402
 import winebox  # noqa: E402
@@ -184,12 +185,34 @@ class ClassLibraryWizard(Wizard):
         return None
 
 
+class InnoWizard(Wizard):
+    """A real Inno Setup 6 wizard (32-bit, compiled by ISCC): the language
+    form, a licence, the folder, components, tasks, the ready and the finish
+    page. Its entry is deleted before each install, so that no page is
+    skipped as for a program already installed."""
+
+    def prepare(self, session):
+        self.setup = self.work / "inno_setup.exe"
+        shutil.copyfile(setups.build_inno_setup(session), self.setup)
+        self.installed_file = "note.txt"  # of the task the script ticks
+        self.blocks = inno_test.recorded_blocks()
+        self.parameters = f"/DIR={session.windows_path(self.folder)}"
+
+    def before_install(self, session):
+        session.wine("reg", "delete", inno_test.UNINSTALL, "/f")
+
+    def silent_command(self, session):
+        return (f'"{session.windows_path(self.setup)}" /VERYSILENT /SUPPRESSMSGBOXES /TASKS=note '
+                f'/DIR={session.windows_path(self.folder)}')
+
+
 WIZARDS = {"nsis": (NsisWizard, "NSIS wizard"), "sheet": (SheetWizard, "property-sheet wizard"),
            "msi": (MsiWizard, "MSI wizard"), "loader": (LoaderWizard, "loader of the NSIS wizard"),
            "drawn": (DrawnWizard, "drawn wizard"),
            "classlib": (ClassLibraryWizard, "class-library wizard")}
 if setups.WINE_RUNS_32BIT:
     WIZARDS["nsis32"] = (Nsis32Wizard, "32-bit NSIS wizard")
+    WIZARDS["inno"] = (InnoWizard, "Inno Setup wizard")
 
 
 def timed(session, command_line, folder):

@@ -5,7 +5,7 @@ cores kept busy by spinning processes, and per kind how many rounds installed
 as recorded (exit code 0, and the installed file there, saying what the
 recorded clicks chose where the wizard writes that down).
 
-    bench/soak.py [--rounds N] [--wizard nsis|sheet|msi|loader|drawn|classlib|nsis32 ...]
+    bench/soak.py [--rounds N] [--wizard nsis|sheet|msi|loader|drawn|classlib|nsis32|inno ...]
 
 Ten rounds by default. A kind below N of N is a fault to find: every round
 that did not install prints its report. Not run by tools/test: it takes a

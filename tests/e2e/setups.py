@@ -71,6 +71,35 @@ def build_installer(source, work_dir, **defines):
     return target
 
 
+ISCC = winebox.SOURCE_DIR / "build" / "npm" / "node_modules" / "innosetup" / "bin" / "ISCC.exe"
+
+
+def build_inno_setup(session, **defines):
+    """The Unix path of the Inno Setup wizard that ISCC.exe (run by 32-bit
+    Wine in the session's prefix) makes from installers/inno_wizard.iss with
+    the given /D defines, built now unless an identical one exists."""
+    if not ISCC.is_file():
+        raise RuntimeError(f"no Inno Setup compiler at {ISCC}: tools/install-deps installs it")
+    iss = INSTALLERS_DIR / "inno_wizard.iss"
+    digest = hashlib.sha256(iss.read_bytes() + (INSTALLERS_DIR / "payload.txt").read_bytes())
+    for name, value in sorted(defines.items()):
+        digest.update(f"{name}={value}\0".encode())
+    name = f"inno_wizard-{digest.hexdigest()[:16]}"
+    target = Path(session.work_dir) / "installers" / f"{name}.exe"
+    if target.is_file():
+        return target
+    target.parent.mkdir(parents=True, exist_ok=True)
+    args = [str(ISCC), "/Q", f"/O{session.windows_path(target.parent)}", f"/F{name}.partial"]
+    args += [f"/D{key}={value}" for key, value in sorted(defines.items())]
+    result = session.wine(*args, session.windows_path(iss), timeout=MAKENSIS_TIMEOUT)
+    partial = target.with_suffix(".partial.exe")
+    if result.returncode != 0 or not partial.is_file():
+        raise RuntimeError(f"ISCC {defines} failed:\n{result.stdout.decode(errors='replace')}"
+                           f"{result.stderr.decode(errors='replace')}")
+    partial.replace(target)
+    return target
+
+
 # -- scripts as text -----------------------------------------------------------
 
 
