@@ -45,18 +45,24 @@ EDIT_PRESS = (20, 10)
 # -- installers ----------------------------------------------------------------
 
 
+def built_installer_path(work_dir, stem, compiler_version, defines):
+    """Where a setup made from installers/ is kept: named by a hash of the
+    compiler's version, every file of installers/ and the defines."""
+    digest = hashlib.sha256(compiler_version.encode())
+    for path in sorted(INSTALLERS_DIR.iterdir()):
+        digest.update(path.name.encode() + b"\0" + path.read_bytes() + b"\0")
+    for name, value in sorted(defines.items()):
+        digest.update(f"{name}={value}\0".encode())
+    return Path(work_dir) / "installers" / f"{stem}-{digest.hexdigest()[:16]}.exe"
+
+
 def build_installer(source, work_dir, **defines):
     """The Unix path of the program makensis makes from installers/SOURCE with
     the given -D defines, built now unless an identical one exists."""
     nsi = INSTALLERS_DIR / source
     version = subprocess.run(["makensis", "-VERSION"], capture_output=True, text=True,
                              timeout=MAKENSIS_TIMEOUT).stdout.strip()
-    digest = hashlib.sha256(version.encode())
-    for path in sorted(INSTALLERS_DIR.iterdir()):
-        digest.update(path.name.encode() + b"\0" + path.read_bytes() + b"\0")
-    for name, value in sorted(defines.items()):
-        digest.update(f"{name}={value}\0".encode())
-    target = Path(work_dir) / "installers" / f"{nsi.stem}-{digest.hexdigest()[:16]}.exe"
+    target = built_installer_path(work_dir, nsi.stem, version, defines)
     if target.is_file():
         return target
     target.parent.mkdir(parents=True, exist_ok=True)
@@ -81,11 +87,9 @@ def build_inno_setup(session, **defines):
     if not ISCC.is_file():
         raise RuntimeError(f"no Inno Setup compiler at {ISCC}: tools/install-deps installs it")
     iss = INSTALLERS_DIR / "inno_wizard.iss"
-    digest = hashlib.sha256(iss.read_bytes() + (INSTALLERS_DIR / "payload.txt").read_bytes())
-    for name, value in sorted(defines.items()):
-        digest.update(f"{name}={value}\0".encode())
-    name = f"inno_wizard-{digest.hexdigest()[:16]}"
-    target = Path(session.work_dir) / "installers" / f"{name}.exe"
+    compiler_version = (ISCC.parents[1] / "package.json").read_text()
+    target = built_installer_path(session.work_dir, iss.stem, compiler_version, defines)
+    name = target.stem
     if target.is_file():
         return target
     target.parent.mkdir(parents=True, exist_ok=True)
